@@ -1,0 +1,7 @@
+#include "app/app_state.h"
+
+#include <cstring>
+
+AppState appState;
+
+void ResetAppState() { std::memset(&appState, 0, sizeof appState); }

@@ -1,0 +1,25 @@
+// Process-wide values set at start-up and read by every subsystem.
+#pragma once
+#include <cstdint>
+
+#include "app/handles.h"
+
+struct AppState {
+    void* instance;             // HINSTANCE of the program
+    WindowHandle mainWindow;    // the main window, owner of every dialog
+    char programFolder[400];    // folder of the executable, no trailing backslash
+    char settingsFolder[260];   // folder of Clavoro.ini
+    int64_t ticksPerMillisecond; // counter frequency / 1000
+    bool batchMode;
+    bool pluginMode;
+    bool detailedKeyLog;
+    bool filterSystemKeys;
+    bool traceEnabled;
+    char layoutName[260];    // layout to select at start, then the selected one
+    char traceFilePath[260]; // the /l file
+};
+
+extern AppState appState;
+
+// Back to the all-zero state of a process that has not started yet (also used by tests).
+void ResetAppState();

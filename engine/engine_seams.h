@@ -1,0 +1,20 @@
+// What the key engine needs from the window system. The program links the Win32
+// definitions (files ending _win32.cpp); the unit tests link fakes that record calls.
+#pragma once
+#include <cstdint>
+
+#include "app/handles.h"
+
+int64_t ReadCounter(); // QueryPerformanceCounter
+
+void DrawKey(WindowHandle window, DrawHandle dc, int index); // dc null: the picture control's
+void UpdateStatistics(WindowHandle window);                   // the ten statistics controls
+void PostCommand(WindowHandle window, int commandId);         // WM_COMMAND posted to window
+void RepaintWindow(WindowHandle window);                      // invalidate all, no erase
+void FocusWindow(WindowHandle window);
+void DestroyMainWindow(WindowHandle window);
+
+// Verdict dialogs, modal, owned by the main window. Results as the dialogs return them.
+int RunPassVerification(WindowHandle owner); // non-zero: "Yes - Pass Keyboard"
+int RunFailReason(WindowHandle owner);
+int RunSerial(WindowHandle owner); // non-zero: "Continue"; 0: "Exit"

@@ -1,0 +1,67 @@
+// The key test engine: key events move the statuses of the current table's keys.
+#pragma once
+#include <cstdint>
+
+#include "app/handles.h"
+#include "layout/key_table.h"
+
+struct KeyHistoryEntry {
+    int32_t keyIndex;  // record of the matched key-down; -1 in an empty slot
+    int32_t pressKind; // 7 when the key became NotTestablePressed, else 1
+    int64_t time;      // counter value when the entry was written
+};
+static_assert(sizeof(KeyHistoryEntry) == 16, "history slots are 16 bytes");
+
+constexpr int kHistorySize = 100;
+
+struct KeyStats {
+    int32_t lastDownIndex; // -1 none
+    int32_t lastUpIndex;
+    int32_t lastWindowsCode;
+    int32_t lastBiosCode;
+    uint32_t lastExtended;
+    int32_t depressTimeMs;
+    int32_t lagTimeMs;
+    int64_t lastDownTicks; // 0 none
+};
+
+enum MatchMode : int32_t { MatchBios = 0, MatchWindows = 1 };
+
+struct EngineState {
+    KeyRecord* table; // the current table (that of the selected layout)
+    KeyHistoryEntry history[kHistorySize];
+    int historyPos; // next slot to write
+    KeyStats stats;
+    bool altHeld;
+    MatchMode matchMode;
+    uint32_t requiredKeystrokes; // TestRunInfo keystroke count; 0 = not checked
+};
+extern EngineState engine;
+
+// Main-window command identifiers that the engine posts for Alt shortcuts.
+constexpr int kCommandHelp = 1000;
+constexpr int kCommandExit = 1003;
+constexpr int kCommandClear = 1005;
+constexpr int kCommandFailTest = 1007;
+constexpr int kCommandAbout = 1016;
+constexpr int kCommandTestLeds = 1023;
+
+void OnKeyDown(WindowHandle window, int32_t code, intptr_t lParam);
+void OnKeyUp(WindowHandle window, int32_t code, intptr_t lParam);
+
+int FindKeyRecord(int32_t code, int32_t scanCode, bool extended);
+void PushHistory(int keyIndex, int pressKind);
+void AdvanceDuplicate(int index);
+
+// Compound and modified keys.
+bool MatchCompound(int index);
+bool MatchModifiedDown(int index);
+bool MatchModifiedUp(int index);
+void SortCodesAscending(int32_t* codes, int n);
+void SortHistoryByKeyCode(KeyHistoryEntry* entries, int n);
+
+// Verdict and reset.
+bool IsTestComplete();
+bool EndTest(WindowHandle window, bool verificationRequired); // always false
+void ClearAll();
+int DuplicateRank(int index);

@@ -1,0 +1,62 @@
+# Shared by scripts/run and scripts/test: package installs, builds, Xvfb and Wine.
+
+CLAVORO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# Everything both builds and all tests need, as Debian package names.
+CLAVORO_PACKAGES=(g++ cmake make clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest
+    libbenchmark-dev valgrind g++-mingw-w64-x86-64 mingw-w64 wine wine64 xvfb x11-utils
+    xdotool imagemagick)
+
+ensure_packages() {
+    local missing=()
+    for pkg in "${CLAVORO_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
+
+# The Windows build: Clavoro.exe and its tools, and the ready-to-run dist/Clavoro folder.
+build_windows() {
+    cmake -S "$CLAVORO_ROOT" -B "$CLAVORO_ROOT/build/windows" \
+        -DCMAKE_TOOLCHAIN_FILE="$CLAVORO_ROOT/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$CLAVORO_ROOT/build/windows" -j "$(nproc)"
+}
+
+# Starts a private Xvfb and sets DISPLAY; stop_xvfb ends it.
+start_xvfb() {
+    local fifo
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local number
+    read -r number <"$fifo"
+    rm -f "$fifo"
+    export DISPLAY=":$number"
+}
+
+stop_xvfb() {
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=""
+}
+
+# One Wine prefix for a whole run of the program or the tests.
+make_wine_prefix() {
+    export WINEPREFIX="$1"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+    fi
+}
