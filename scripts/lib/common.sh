@@ -25,6 +25,7 @@ ensure_packages() {
 # The Windows build: Clavoro.exe and its tools, and the ready-to-run dist/Clavoro folder.
 build_windows() {
     cmake -S "$CLAVORO_ROOT" -B "$CLAVORO_ROOT/build/windows" \
+        -DCLAVORO_HOST_BUILD="$CLAVORO_ROOT/build/native" \
         -DCMAKE_TOOLCHAIN_FILE="$CLAVORO_ROOT/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$CLAVORO_ROOT/build/windows" -j "$(nproc)"
