@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/handles.h"
+#include "layout/key_names.h"
 #include "layout/key_table.h"
 #include "layout/layout_lines.h"
 
@@ -24,22 +25,16 @@ struct AltShortcuts {
 extern AltShortcuts altShortcuts;
 void ResetAltShortcuts(); // all on, as at start-up
 
-struct KeyName {
-    const char* name;
-    int32_t code;
-};
-constexpr int kKeyNameCount = 165;
-extern const KeyName keyNameTable[kKeyNameCount];
-
 int32_t LookUpKeyName(const char* text);
 
-// Reads one split line into a record; 1 valid, 0 syntax error. compoundCount is the
-// running count of COMPOUND lines with a time limit in the file being read.
+// Reads one split line into a record; 1 valid, 0 syntax error, -1 out of memory (the
+// file is then skipped without a message). On anything but 1 the record owns nothing.
+// compoundCount is the running count of COMPOUND lines with a time limit in the file.
 int ParseKeyLine(const LayoutLine* line, KeyRecord* record, int* compoundCount);
 
 // Builds the layout in *slot from the lines; 1 stored, 0 skipped (message shown).
-int LoadLayoutFile(WindowHandle owner, const LineList* lines, KeyboardLayout** slot,
-                   int lineCount, const char* fileName);
+int LoadLayoutFile(WindowHandle owner, const LineList* lines, KeyboardLayout** slot, int lineCount,
+                   const char* fileName);
 
 // Releases a layout with its name, labels and compound codes; harmless on null.
 void FreeLayout(KeyboardLayout* layout);

@@ -1,0 +1,310 @@
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "layout/layout_file.h"
+#include "tests/fakes/fake_messages.h"
+#include "tests/layout/temp_files.h"
+
+namespace {
+
+WindowHandle const kOwner = reinterpret_cast<WindowHandle>(0x1234);
+
+std::string Codes(const int32_t* codes) {
+    if (codes == nullptr) {
+        return "-";
+    }
+    std::string out;
+    for (int i = 0; codes[i] != -1; ++i) {
+        out += (i > 0 ? "," : "") + std::to_string(codes[i]);
+    }
+    return out + ",end";
+}
+
+// "code scan [label] extended s<status> h<highlight> left,top widthxheight t<time>
+// c<codes> m<base>/<modifier>"
+std::string Describe(const KeyRecord& r) {
+    char text[512];
+    std::snprintf(text, sizeof text, "%d %d [%s] %u s%d h%d %d,%d %dx%d t%lld c%s m%d/%d",
+                  r.keyCode, r.scanCode, r.label, r.extended, r.status, r.highlight, r.left, r.top,
+                  r.width, r.height, static_cast<long long>(r.compoundTime),
+                  Codes(r.compoundCodes).c_str(), r.baseCode, r.modifierCode);
+    return text;
+}
+
+// Parses one key line on its own; "error" for a syntax error.
+std::string ParseOne(const std::string& text, int* compoundCount = nullptr) {
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.push_back('\0');
+    LineList lines = {SplitLayoutLine(buffer.data())};
+    if (lines.first == nullptr) {
+        return "unsplittable";
+    }
+    KeyRecord record = {};
+    std::string out = "error";
+    if (ParseKeyLine(lines.first, &record, compoundCount) == 1) {
+        out = Describe(record);
+        std::free(record.label);
+        std::free(record.compoundCodes);
+    }
+    FreeLineList(&lines);
+    return out;
+}
+
+class LayoutFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetAppState();
+        ResetAltShortcuts();
+        shownMessages.clear();
+    }
+    void TearDown() override { FreeLayout(layout); }
+    // Reads a file with these bytes through both layers; the result of LoadLayoutFile.
+    int Load(const std::string& bytes, const char* fileName = "test.kbl") {
+        FreeLayout(layout);
+        layout = nullptr;
+        LineList lines = {nullptr};
+        const int count = ReadLayoutLines(&lines, folder.Write("file.kbl", bytes).c_str());
+        const int result = LoadLayoutFile(kOwner, &lines, &layout, count, fileName);
+        FreeLineList(&lines);
+        return result;
+    }
+    TempFolder folder;
+    KeyboardLayout* layout = nullptr;
+};
+
+const char* const kFields = ",\"K\",\"false\",\"CVSTATUSUP\",1,2,3,4,5"; // fields 3 to 10
+
+TEST(ParseKeyLine, RecordsAndSyntaxErrors) {
+    ResetAppState();
+    ResetAltShortcuts();
+    const std::string k = kFields;
+    struct Case {
+        std::string line;
+        const char* expected;
+    } cases[] = {
+        {"27,1,\"Esc\",\"TRUE\",\"CVSTATUSNOTESTFAIL\",3,10,20,30,40",
+         "27 1 [Esc] 1 s9 h3 10,20 30x40 t-1 c- m-1/-1"},
+        {"27,1,\"\",\"False\",\"CVSTATUSNOTEST\",0,0,0,0,0",
+         "27 1 [] 0 s3 h0 0,0 0x0 t-1 c- m-1/-1"},
+        {"\"RMOUSE\",77" + k, "-3 -3 [K] 0 s0 h1 2,3 4x5 t-1 c- m-1/-1"},
+        {"\"MMOUSE\",77" + k, "-4 -4 [K] 0 s0 h1 2,3 4x5 t-1 c- m-1/-1"},
+        {"\"VK_OEM_CLEAR\",1" + k, "254 1 [K] 0 s0 h1 2,3 4x5 t-1 c- m-1/-1"},
+        {"\"VK_HANGUL\",1" + k, "21 1 [K] 0 s0 h1 2,3 4x5 t-1 c- m-1/-1"},
+        // texts where numbers belong read as 0
+        {"65,\"x\",\"A\",\"true\",\"CVSTATUSUP\",\"a\",\"b\",7,8,\"c\"",
+         "65 0 [A] 1 s0 h0 0,7 8x0 t-1 c- m-1/-1"},
+        {"27,1" + k + ",9,9,9", "27 1 [K] 0 s0 h1 2,3 4x5 t-1 c- m-1/-1"},
+        {"'\xFA',0" + k, "-6 -6 [K] 0 s0 h1 2,3 4x5 t-1 c- m-1/-1"}, // signed byte -6
+        {"\"COMPOUND\",0" + k + ",100,17", "-2 -2 [K] 0 s0 h1 2,3 4x5 t100 c17,end m-1/-1"},
+        {"\"COMPOUND\",0" + k + ",5,1,2,3,4,5,6,7,8,9,10",
+         "-2 -2 [K] 0 s0 h1 2,3 4x5 t5 c10,9,8,7,6,5,4,3,2,1,end m-1/-1"},
+        {"\"MODIFIED\",0" + k, "-6 -6 [K] 0 s0 h1 2,3 4x5 t-1 c- m-1/-1"},
+        {"\"MODIFIED\",0" + k + ",0,70,18", "-6 -6 [K] 0 s0 h1 2,3 4x5 t-1 c- m70/18"},
+        {"\"MODIFIED\",0" + k + ",0,70,18,99", "-6 -6 [K] 0 s0 h1 2,3 4x5 t-1 c- m70/18"},
+        // syntax errors
+        {"27,1,\"Esc\",\"false\",\"CVSTATUSUP\",0,10,12,28", "error"},
+        {"27", "error"},
+        {"\"vk_escape\",1" + k, "error"},
+        {"\"65\",1" + k, "error"},
+        {"'\xFF',1" + k, "error"}, // -1 is the end record's code
+        {"'\xF9',1" + k, "error"}, // -7
+        {"27,1,5,\"false\",\"CVSTATUSUP\",1,2,3,4,5", "error"},
+        {"27,1,\"K\",\"yes\",\"CVSTATUSUP\",1,2,3,4,5", "error"},
+        {"27,1,\"K\",\"truex\",\"CVSTATUSUP\",1,2,3,4,5", "error"},
+        {"27,1,\"K\",1,\"CVSTATUSUP\",1,2,3,4,5", "error"},
+        {"27,1,\"K\",\"false\",\"CVSTATUSup\",1,2,3,4,5", "error"},
+        {"27,1,\"K\",\"false\",0,1,2,3,4,5", "error"}, // a number is no status
+        {"\"COMPOUND\",0" + k, "error"},
+        {"\"COMPOUND\",0" + k + ",100", "error"},
+        {"\"COMPOUND\",0" + k + ",5,1,2,3,4,5,6,7,8,9,10,11", "error"},
+        {"\"MODIFIED\",0" + k + ",0", "error"},
+        {"\"MODIFIED\",0" + k + ",0,70", "error"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.expected, ParseOne(c.line)) << c.line;
+    }
+}
+
+TEST(ParseKeyLine, FailStatusDependsOnBatchMode) {
+    const std::string line = "27,1,\"K\",\"false\",\"CVSTATUSFAIL\",1,2,3,4,5";
+    ResetAppState();
+    EXPECT_EQ("27 1 [K] 0 s6 h1 2,3 4x5 t-1 c- m-1/-1", ParseOne(line));
+    appState.batchMode = true;
+    EXPECT_EQ("27 1 [K] 0 s4 h1 2,3 4x5 t-1 c- m-1/-1", ParseOne(line));
+    ResetAppState();
+}
+
+TEST(ParseKeyLine, AltModifiedKeysTurnOffTheirShortcut) {
+    struct Case {
+        int base;
+        int modifier;
+        const char* left; // switches still on: About Clear Exit Fail Help Leds
+    } cases[] = {
+        {65, 18, "-CEFHL"}, {67, 164, "A-EFHL"}, {69, 165, "AC-FHL"}, {70, 18, "ACE-HL"},
+        {72, 18, "ACEF-L"}, {76, 18, "ACEFH-"},  {115, 18, "ACEFHL"}, // Alt+F4 is no switch
+        {65, 17, "ACEFHL"}, {66, 18, "ACEFHL"},
+    };
+    for (const Case& c : cases) {
+        ResetAltShortcuts();
+        const std::string line = "\"MODIFIED\",0" + std::string(kFields) + ",0," +
+                                 std::to_string(c.base) + "," + std::to_string(c.modifier);
+        ASSERT_NE("error", ParseOne(line));
+        const AltShortcuts& a = altShortcuts;
+        const std::string left = {a.altAbout ? 'A' : '-', a.altClear ? 'C' : '-',
+                                  a.altExit ? 'E' : '-',  a.altFail ? 'F' : '-',
+                                  a.altHelp ? 'H' : '-',  a.altLeds ? 'L' : '-'};
+        EXPECT_EQ(c.left, left) << c.base << " with " << c.modifier;
+    }
+    ResetAltShortcuts();
+}
+
+TEST(LookUpKeyName, TableOrderAndSdkValues) {
+    struct Row {
+        int row;
+        const char* name;
+        int code;
+    } rows[] = {
+        {0, "LMOUSE", -5},
+        {1, "MMOUSE", -4},
+        {2, "RMOUSE", -3},
+        {3, "COMPOUND", -2},
+        {4, "MODIFIED", -6},
+        {5, "VK_LBUTTON", 1},
+        {9, "VK_XBUTTON1", 5},
+        {11, "VK_BACK", 8},
+        {13, "VK_CLEAR", 12},
+        {14, "VK_RETURN", 13},
+        {17, "VK_MENU", 18},
+        {20, "VK_KANA", 21},
+        {22, "VK_HANGUL", 21},
+        {25, "VK_HANJA", 25},
+        {26, "VK_KANJI", 25},
+        {27, "VK_ESCAPE", 27},
+        {32, "VK_SPACE", 32},
+        {48, "VK_LWIN", 91},
+        {51, "VK_SLEEP", 95},
+        {52, "VK_NUMPAD0", 96},
+        {67, "VK_DIVIDE", 111},
+        {68, "VK_F1", 112},
+        {91, "VK_F24", 135},
+        {92, "VK_NUMLOCK", 144},
+        {94, "VK_OEM_NEC_EQUAL", 146},
+        {95, "VK_OEM_FJ_JISHO", 146},
+        {99, "VK_OEM_FJ_ROYA", 150},
+        {100, "VK_LSHIFT", 160},
+        {105, "VK_RMENU", 165},
+        {124, "VK_OEM_1", 186},
+        {131, "VK_OEM_4", 219},
+        {135, "VK_OEM_8", 223},
+        {137, "VK_OEM_102", 226},
+        {140, "VK_PROCESSKEY", 229},
+        {142, "VK_PACKET", 231},
+        {143, "VK_OEM_RESET", 233},
+        {156, "VK_ATTN", 246},
+        {163, "VK_PA1", 253},
+        {164, "VK_OEM_CLEAR", 254},
+    };
+    for (const Row& r : rows) {
+        EXPECT_STREQ(r.name, keyNameTable[r.row].name) << "row " << r.row;
+        EXPECT_EQ(r.code, LookUpKeyName(r.name)) << r.name;
+    }
+    for (const KeyName& row : keyNameTable) {
+        EXPECT_LE(std::strlen(row.name), 24u) << row.name;
+        EXPECT_EQ(row.code, LookUpKeyName(row.name)) << "every name is found with its code";
+    }
+    EXPECT_EQ(-1, LookUpKeyName("vk_escape"));
+    EXPECT_EQ(-1, LookUpKeyName("VK_ESCAPE "));
+    EXPECT_EQ(-1, LookUpKeyName(""));
+    EXPECT_EQ(-1, LookUpKeyName("VK_A"));
+}
+
+TEST_F(LayoutFileTest, WorkedExample) {
+    const std::string file = std::string(CLAVORO_LAYOUT_DATA) + "/worked_example.kbl";
+    LineList lines = {nullptr};
+    const int count = ReadLayoutLines(&lines, file.c_str());
+    ASSERT_EQ(6, count);
+    ASSERT_EQ(1, LoadLayoutFile(kOwner, &lines, &layout, count, file.c_str()));
+    FreeLineList(&lines);
+    EXPECT_STREQ("worked_example", layout->name);
+    const char* expected[] = {
+        "27 1 [Esc] 0 s0 h0 10,12 28x24 t-1 c- m-1/-1",
+        "65 30 [A] 0 s0 h1 60,70 28x24 t-1 c- m-1/-1",
+        "13 28 [Enter] 1 s3 h0 600,110 28x52 t-1 c- m-1/-1",
+        "-5 -5 [Left button] 1 s0 h0 640,10 40x30 t-1 c- m-1/-1",
+        "-2 -2 [Mail] 0 s0 h0 300,300 60x20 t100 c77,16,17,end m-1/-1",
+        "-6 -6 [Alt+F] 0 s0 h0 380,300 60x20 t-1 c- m70/18",
+    };
+    ASSERT_EQ(6, CountKeys(layout->table));
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(expected[i], Describe(layout->table[i])) << "record " << i;
+        EXPECT_EQ(0, layout->table[i].dupState);
+        EXPECT_EQ(0, layout->table[i].pressCount);
+    }
+    const KeyRecord& end = layout->table[6];
+    EXPECT_EQ("-1 -1 [] 0 s0 h0 0,0 0x0 t-1 c- m-1/-1", Describe(end));
+    EXPECT_EQ(0, end.downTime);
+    EXPECT_FALSE(altShortcuts.altFail);
+    EXPECT_TRUE(altShortcuts.altExit);
+    EXPECT_TRUE(shownMessages.empty());
+}
+
+TEST_F(LayoutFileTest, SyntaxErrorsSkipTheFile) {
+    const std::string good = "27,1" + std::string(kFields) + "\n";
+    struct Case {
+        std::string bytes;
+        const char* fileName;
+        const char* message; // the text of the one message shown
+    } cases[] = {
+        {"# c\n" + good + "# c\n" + good + "27,1,\"x\"\n" + good, "A.kbl",
+         "Syntax error in line 3 (excluding comment lines) of file\nA.kbl\nSkipping file."},
+        // lines that cannot be split do not count
+        {good + " bad\n" + good + "27\n", "US.Desk.kbl",
+         "Syntax error in line 3 (excluding comment lines) of file\nUS.Desk.kbl\nSkipping file."},
+        {" bad\n,,\n", "C:\\Clavoro\\B.kbl",
+         "Syntax error in line 1 (excluding comment lines) of file\nB.kbl\nSkipping file."},
+    };
+    for (const Case& c : cases) {
+        shownMessages.clear();
+        EXPECT_EQ(0, Load(c.bytes, c.fileName));
+        EXPECT_EQ(nullptr, layout);
+        ASSERT_FALSE(shownMessages.empty());
+        const ShownMessage& m = shownMessages.back();
+        EXPECT_EQ(c.message, m.text);
+        EXPECT_EQ("Clavoro - Error", m.caption);
+        EXPECT_EQ(kIconInformation, m.icon);
+        EXPECT_EQ(kOwner, m.owner);
+    }
+}
+
+TEST_F(LayoutFileTest, NamesAndSwitchesOfSkippedFiles) {
+    const std::string good = "27,1" + std::string(kFields) + "\n";
+    ASSERT_EQ(1, Load(good, "US.Desk.kbl"));
+    EXPECT_STREQ("US.Desk", layout->name);
+    ASSERT_EQ(1, Load(good, "NoDot"));
+    EXPECT_STREQ("NoDot", layout->name);
+
+    // A switch turned off stays off when a later line spoils the file.
+    EXPECT_EQ(0, Load("\"MODIFIED\",0" + std::string(kFields) + ",0,72,18\n27\n"));
+    EXPECT_FALSE(altShortcuts.altHelp);
+}
+
+TEST_F(LayoutFileTest, AtMostOneHundredCompoundKeysPerFile) {
+    std::string hundred;
+    for (int i = 0; i < 100; ++i) {
+        hundred += "\"COMPOUND\",0" + std::string(kFields) + ",50,65,66\n";
+    }
+    const std::string noTime = "\"MODIFIED\",0" + std::string(kFields) + "\n";
+    ASSERT_EQ(1, Load(hundred + noTime));
+    EXPECT_EQ(101, CountKeys(layout->table));
+    ASSERT_EQ(1, Load(hundred)) << "the count starts again for every file";
+    EXPECT_EQ(0, Load(hundred + "\"COMPOUND\",0" + std::string(kFields) + ",50,65\n"));
+    ASSERT_EQ(1u, shownMessages.size());
+    EXPECT_EQ(0u, shownMessages[0].text.find("Syntax error in line 101 "));
+}
+
+} // namespace
