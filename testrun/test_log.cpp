@@ -10,7 +10,9 @@ TestRunInfo testRunInfo;
 static FILE* testLog = nullptr;
 static char logLine[kLogLineLength];
 
-bool IsTestLogOpen() { return testLog != nullptr; }
+bool IsTestLogOpen() {
+    return testLog != nullptr;
+}
 
 int OpenTestLog(const char* path, bool overwrite) {
     CloseTestLog();

@@ -1,0 +1,210 @@
+#include "testrun/operator_checks.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/message_box.h"
+#include "testrun/plugin_link.h"
+#include "testrun/test_log.h"
+
+static const char* const kErrorCaption = "Clavoro: Error";
+
+uint32_t ParseKeystrokes(const char* text) {
+    const char* p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') {
+        ++p;
+    }
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    // Unsigned arithmetic wraps instead of overflowing; the field holds 4 characters
+    // anyway, so only the sign matters in practice.
+    uint32_t value = 0;
+    while (*p >= '0' && *p <= '9') {
+        value = value * 10u + static_cast<uint32_t>(*p - '0');
+        ++p;
+    }
+    return negative ? 0u - value : value;
+}
+
+// The whole file part is examined, however long: a name the file system cannot take
+// (more than 255 characters) is then refused by the opening with its own message,
+// rather than being cut or called invalid for characters it does not hold.
+bool IsValidLogFileName(const char* part) {
+    if (part[0] == 0) {
+        return false;
+    }
+    return std::strpbrk(part, "\\/:*?<>|") == nullptr;
+}
+
+void DefaultLogPath(const char* modulePath, char* out, size_t size) {
+    if (size == 0) {
+        return;
+    }
+    // The module path is held in 400 bytes, like the program folder.
+    char folder[400];
+    std::snprintf(folder, sizeof folder, "%s", modulePath);
+    char* cut = std::strrchr(folder, '\\');
+    if (cut != nullptr) {
+        *cut = 0;
+    } else {
+        folder[0] = 0;
+    }
+    std::snprintf(out, size, "%s\\test.log", folder);
+}
+
+const char* OsNameFromVersion(unsigned major, unsigned minor, unsigned platformId) {
+    if (platformId == 1) {
+        if (minor == 0) {
+            return "Windows 95";
+        }
+        return minor < 90 ? "Windows 98" : "Windows ME";
+    }
+    if (platformId == 2) {
+        if (major <= 3) {
+            return "NT3";
+        }
+        if (major == 4) {
+            return "NT4";
+        }
+        if (major == 5 && minor == 0) {
+            return "Windows 2000";
+        }
+        return "Windows XP";
+    }
+    return "Unknown";
+}
+
+void FormatLogDate(const std::tm& now, char* out, size_t size) {
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const char* day = now.tm_wday >= 0 && now.tm_wday < 7 ? kDays[now.tm_wday] : "???";
+    const char* month = now.tm_mon >= 0 && now.tm_mon < 12 ? kMonths[now.tm_mon] : "???";
+    std::snprintf(out, size, "%s %s %02d %02d:%02d:%02d %d", day, month, now.tm_mday, now.tm_hour,
+                  now.tm_min, now.tm_sec, now.tm_year + 1900);
+}
+
+static void ShowError(WindowHandle dialog, const char* text) {
+    ShowMessage(dialog, text, kErrorCaption, kIconNone);
+}
+
+int CheckOperatorEntry(WindowHandle dialog, const OperatorEntry& entry) {
+    bool valid = true;
+    std::snprintf(testRunInfo.operatorId, sizeof testRunInfo.operatorId, "%s", entry.operatorId);
+    std::snprintf(testRunInfo.productId, sizeof testRunInfo.productId, "%s", entry.productId);
+    std::snprintf(testRunInfo.batchId, sizeof testRunInfo.batchId, "%s", entry.batchId);
+    testRunInfo.keystrokes = ParseKeystrokes(entry.keystrokes);
+
+    if (testRunInfo.operatorId[0] == 0) {
+        ShowError(dialog, "You must enter an Operator identification");
+        valid = false;
+    }
+    if (testRunInfo.productId[0] == 0 && valid) {
+        ShowError(dialog, "You must enter a Product identification");
+        valid = false;
+    }
+    if (testRunInfo.batchId[0] == 0 && valid) {
+        ShowError(dialog, "You must enter a Batch identification");
+        valid = false;
+    }
+    if (testRunInfo.keystrokes > 100 && valid) {
+        ShowError(dialog, "You must enter a number of keystrokes between 1 and 100");
+        valid = false;
+    }
+
+    // The log name is checked whatever the fields above gave; one message at most.
+    const char* name = entry.logFileName;
+    const char* lastSlash = std::strrchr(name, '\\');
+    if (name[0] == 0 && valid) {
+        ShowError(dialog, "Log Filename invalid: NULL not allowed");
+        valid = false;
+    } else if (lastSlash == nullptr) {
+        ShowError(dialog, "Log Filename invalid: No path specified");
+        valid = false;
+    } else if (!IsValidLogFileName(lastSlash + 1)) {
+        ShowError(dialog, "Log Filename invalid: NULL \\ / : * ? < > | not allowed");
+        valid = false;
+    }
+
+    testRunInfo.overwrite = entry.append ? 0 : 1;
+    return valid ? 1 : 0;
+}
+
+void WriteRunHeader(const char* osName, const std::tm& now) {
+    char date[32];
+    FormatLogDate(now, date, sizeof date);
+    WriteLogRecord("======== START OF NEW TEST RUN ========\n");
+    WriteLogRecord("Clavoro %s build %s,  %s\n", kProgramVersion, kProgramBuild, osName);
+    WriteLogRecord("%s\n", date);
+    WriteLogRecord("Operator identification: %s\n", testRunInfo.operatorId);
+    WriteLogRecord("Product identification: %s\n", testRunInfo.productId);
+    WriteLogRecord("Batch identification: %s\n", testRunInfo.batchId);
+}
+
+int AcceptOperatorEntry(WindowHandle dialog, const OperatorEntry& entry, const char* osName,
+                        const std::tm& now) {
+    if (CheckOperatorEntry(dialog, entry) == 0) {
+        return 0;
+    }
+    if (OpenTestLog(entry.logFileName, testRunInfo.overwrite != 0) == 0) {
+        ShowError(dialog, "Unable to open log file. Please enter an alternate Filename");
+        return 0;
+    }
+    WriteRunHeader(osName, now);
+    return 1;
+}
+
+int AcceptSerial(const char* serialNumber, const char* versionNumber) {
+    std::snprintf(testRunInfo.serialNumber, sizeof testRunInfo.serialNumber, "%s", serialNumber);
+    std::snprintf(testRunInfo.versionNumber, sizeof testRunInfo.versionNumber, "%s", versionNumber);
+    if (testRunInfo.serialNumber[0] == 0 || testRunInfo.versionNumber[0] == 0) {
+        return 0;
+    }
+    WriteLogRecord("Serial number: %s\n", testRunInfo.serialNumber);
+    WriteLogRecord("Version number: %s\n", testRunInfo.versionNumber);
+    return 1;
+}
+
+void WriteVerification(bool passed) {
+    WriteLogRecord(passed ? "User verification: PASSED\n" : "User verification: FAILED\n");
+}
+
+FailReason FailReasonFromChecks(const bool checked[4]) {
+    static const FailReason kInOrder[4] = {kBadKey, kBadRow, kBadColumn, kBadLeds};
+    for (int i = 0; i < 4; ++i) {
+        if (checked[i]) {
+            return kInOrder[i];
+        }
+    }
+    return kOtherReason;
+}
+
+const char* FailReasonRecord(FailReason reason) {
+    switch (reason) {
+    case kBadKey:
+        return "    Failure Reason: Bad key\n";
+    case kBadRow:
+        return "    Failure Reason: Bad row\n";
+    case kBadColumn:
+        return "    Failure Reason: Bad column\n";
+    case kBadLeds:
+        return "    Failure Reason: Bad LEDs\n";
+    case kOtherReason:
+        break;
+    }
+    return "    Failure Reason: Other reason\n";
+}
+
+void ReportFailReason(FailReason reason) {
+    const char* record = FailReasonRecord(reason);
+    WriteLogRecord("%s", record);
+    if (appState.pluginMode) {
+        char text[128];
+        std::snprintf(text, sizeof text, "Failed by user -%s", record);
+        PostHostMessage(text, 3);
+    }
+}

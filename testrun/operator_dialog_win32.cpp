@@ -1,0 +1,126 @@
+// The "Operator" dialog: test-run data and the log file at the start of a batch run.
+#include <windows.h>
+
+#include <cderr.h>
+#include <commdlg.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "app/about_box.h"
+#include "app/app_state.h"
+#include "resources/batch_dialog_ids.h"
+#include "testrun/batch_dialogs.h"
+#include "testrun/operator_checks.h"
+#include "testrun/test_log.h"
+
+static WindowHandle AsHandle(HWND window) {
+    return reinterpret_cast<WindowHandle>(window);
+}
+
+static bool IsChecked(HWND dialog, int id) {
+    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// "...": the open-file dialog, starting at the default log; cancelling leaves the
+// default in the field, so the field always ends up with a usable path.
+static void BrowseForLogFile(HWND dialog) {
+    char modulePath[400] = "";
+    GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
+    modulePath[sizeof modulePath - 1] = 0;
+    char defaultPath[kLogFileNameLength + 1];
+    DefaultLogPath(modulePath, defaultPath, sizeof defaultPath);
+
+    char file[260];
+    std::snprintf(file, sizeof file, "%s", defaultPath);
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = "LOG Files (*.LOG)\0*.log\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrTitle = "Select a Log filename";
+    ofn.lpstrDefExt = "log"; // a name typed without an extension becomes a .log
+    ofn.Flags = OFN_HIDEREADONLY;
+
+    BOOL chosen = GetOpenFileNameA(&ofn);
+    if (!chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME) {
+        file[0] = 0;
+        chosen = GetOpenFileNameA(&ofn);
+    }
+    SetDlgItemTextA(dialog, IDC_LOG_FILE_NAME, chosen ? file : defaultPath);
+}
+
+static const char* CurrentOsName() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!GetVersionExA(&version)) {
+        return OsNameFromVersion(0, 0, 0);
+    }
+#pragma GCC diagnostic pop
+    return OsNameFromVersion(version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId);
+}
+
+static void OnContinue(HWND dialog) {
+    OperatorEntry entry = {};
+    GetDlgItemTextA(dialog, IDC_OPERATOR_ID, entry.operatorId, sizeof entry.operatorId);
+    GetDlgItemTextA(dialog, IDC_PRODUCT_ID, entry.productId, sizeof entry.productId);
+    GetDlgItemTextA(dialog, IDC_BATCH_ID, entry.batchId, sizeof entry.batchId);
+    GetDlgItemTextA(dialog, IDC_KEYSTROKES, entry.keystrokes, sizeof entry.keystrokes);
+    GetDlgItemTextA(dialog, IDC_LOG_FILE_NAME, entry.logFileName, sizeof entry.logFileName);
+    entry.append = IsChecked(dialog, IDC_APPEND_LOG);
+
+    std::time_t seconds = std::time(nullptr);
+    std::tm now = {};
+    std::tm* local = std::localtime(&seconds);
+    if (local != nullptr) {
+        now = *local;
+    }
+    if (AcceptOperatorEntry(AsHandle(dialog), entry, CurrentOsName(), now) != 0) {
+        EndDialog(dialog, 1);
+    }
+}
+
+static INT_PTR OnInitDialog(HWND dialog) {
+    CentreOnOwner(AsHandle(dialog), AsHandle(GetWindow(dialog, GW_OWNER)));
+    const int identifications[] = {IDC_OPERATOR_ID, IDC_PRODUCT_ID, IDC_BATCH_ID};
+    for (int id : identifications) {
+        SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, kIdentificationLength, 0);
+    }
+    SendDlgItemMessageA(dialog, IDC_KEYSTROKES, EM_LIMITTEXT, kKeystrokesLength, 0);
+    SendDlgItemMessageA(dialog, IDC_LOG_FILE_NAME, EM_LIMITTEXT, kLogFileNameLength, 0);
+    testRunInfo.overwrite = 1;
+    CheckRadioButton(dialog, IDC_OVERWRITE_LOG, IDC_APPEND_LOG, IDC_OVERWRITE_LOG);
+    return TRUE;
+}
+
+static INT_PTR CALLBACK OperatorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_CONTINUE:
+            OnContinue(dialog);
+            return TRUE;
+        case IDC_BROWSE_LOG:
+            BrowseForLogFile(dialog);
+            return TRUE;
+        case IDC_EXIT:
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+int RunOperatorDialog(WindowHandle owner) {
+    INT_PTR result = DialogBoxParamA(static_cast<HINSTANCE>(appState.instance), "Operator",
+                                     reinterpret_cast<HWND>(owner), OperatorProc, 0);
+    return result == 1 ? 1 : 0;
+}
