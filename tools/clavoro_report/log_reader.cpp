@@ -1,0 +1,284 @@
+#include "tools/clavoro_report/log_reader.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const kVerdictNames[kVerdictCount] = {
+    "PASSED", "FAILED by the operator after verification", "FAILED by the test", "INCOMPLETE"};
+
+// The key-matching records of /t and the verdict check: known, but nothing to count.
+const char* const kTraceRecords[] = {
+    "=============================================",
+    "Key Down: Windows - ",
+    "Key Up: Windows - ",
+    "Attempting key match of type ",
+    "Key matched: ",
+    "Recorded time key depressed",
+    "New status ",
+    "New Compound Key status ",
+    "New Modified Key status ",
+    "Completed Key down processing",
+    "Completed Key up processing",
+    "Attempting to match compound key ",
+    "Sorted compound characters and History",
+    "History scancode ",
+    "Compound key match status ",
+    "Attempting to match Modified key ",
+    "Checking whether the test has passed. User verifiaction required: ",
+};
+
+bool StartsWith(const char* text, size_t length, const char* prefix, size_t* prefixLength) {
+    size_t n = std::strlen(prefix);
+    if (length < n || std::memcmp(text, prefix, n) != 0) {
+        return false;
+    }
+    *prefixLength = n;
+    return true;
+}
+
+bool Equals(const char* text, size_t length, const char* word) {
+    size_t n = std::strlen(word);
+    return length == n && std::memcmp(text, word, n) == 0;
+}
+
+// Copies a value, cut to the field, with NUL and control bytes made visible as '?'
+// so that every output format shows what the log held without breaking.
+void CopyValue(char* field, const char* text, size_t length) {
+    if (length > static_cast<size_t>(kFieldLength - 1)) {
+        length = kFieldLength - 1;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        field[i] = (c < 32 && c != '\t') || c == 127 ? '?' : static_cast<char>(c);
+    }
+    field[length] = 0;
+}
+
+// "Loaded keyboard layout US104.kbl" -> "US104".
+void CopyLayoutName(char* field, const char* text, size_t length) {
+    if (length >= 4 && std::memcmp(text + length - 4, ".kbl", 4) == 0) {
+        length -= 4;
+    }
+    CopyValue(field, text, length);
+}
+
+void Unplaced(LogReader* r, const char* text, size_t length) {
+    if (r->events.unplacedLine != nullptr) {
+        r->events.unplacedLine(r->events.context, r->file, r->lineNumber, text, length);
+    }
+}
+
+void HeaderChanged(LogReader* r) {
+    if (r->events.runHeaderChanged != nullptr) {
+        r->events.runHeaderChanged(r->events.context, r->run);
+    }
+}
+
+// Ends the keyboard on the bench: it is done with its verdict, or incomplete.
+void CloseKeyboard(LogReader* r) {
+    if (!r->keyboardOpen) {
+        return;
+    }
+    if (!r->verdictSeen) {
+        r->keyboard.verdict = VerdictIncomplete;
+    }
+    if (r->events.keyboardDone != nullptr) {
+        r->events.keyboardDone(r->events.context, r->run, r->keyboard);
+    }
+    r->keyboardOpen = false;
+    r->verdictSeen = false;
+}
+
+void EndRun(LogReader* r) {
+    CloseKeyboard(r);
+    if (r->inRun && r->events.runEnded != nullptr) {
+        r->events.runEnded(r->events.context, r->run);
+    }
+    r->inRun = false;
+}
+
+void StartRun(LogReader* r) {
+    EndRun(r);
+    std::memset(&r->run, 0, sizeof r->run);
+    std::snprintf(r->run.file, sizeof r->run.file, "%s", r->file);
+    r->run.line = r->lineNumber;
+    r->inRun = true;
+    if (r->events.runStarted != nullptr) {
+        r->events.runStarted(r->events.context, r->run);
+    }
+}
+
+int MonthNumber(const char* m) {
+    static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    for (int i = 0; i < 12; ++i) {
+        if (std::memcmp(m, kMonths[i], 3) == 0) {
+            return i + 1;
+        }
+    }
+    return 0;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+} // namespace
+
+const char* VerdictName(int verdict) {
+    return verdict >= 0 && verdict < kVerdictCount ? kVerdictNames[verdict] : "?";
+}
+
+int ParseLogDate(const char* t, size_t length, int* year, int* month, int* day) {
+    // Www Mmm dd hh:mm:ss yyyy
+    static const char* const kDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    if (length != 24 || t[3] != ' ' || t[7] != ' ' || t[10] != ' ' || t[13] != ':' ||
+        t[16] != ':' || t[19] != ' ') {
+        return 0;
+    }
+    bool knownDay = false;
+    for (const char* d : kDays) {
+        knownDay = knownDay || std::memcmp(t, d, 3) == 0;
+    }
+    const int digits[] = {8, 9, 11, 12, 14, 15, 17, 18, 20, 21, 22, 23};
+    for (int i : digits) {
+        if (!IsDigit(t[i])) {
+            return 0;
+        }
+    }
+    int m = MonthNumber(t + 4);
+    int d = (t[8] - '0') * 10 + (t[9] - '0');
+    if (!knownDay || m == 0 || d < 1 || d > 31) {
+        return 0;
+    }
+    *year = (t[20] - '0') * 1000 + (t[21] - '0') * 100 + (t[22] - '0') * 10 + (t[23] - '0');
+    *month = m;
+    *day = d;
+    return 1;
+}
+
+void StartLogReader(LogReader* reader, const LogEvents& events, const char* fileName) {
+    std::memset(reader, 0, sizeof *reader);
+    reader->events = events;
+    std::snprintf(reader->file, sizeof reader->file, "%s", fileName);
+}
+
+void ReadLogLine(LogReader* r, const char* text, size_t length) {
+    ++r->lineNumber;
+    if (length > 0 && text[length - 1] == '\r') {
+        --length;
+    }
+    size_t n = 0;
+    if (Equals(text, length, "======== START OF NEW TEST RUN ========")) {
+        StartRun(r);
+        return;
+    }
+    for (const char* record : kTraceRecords) {
+        if (StartsWith(text, length, record, &n)) {
+            if (!r->inRun) {
+                Unplaced(r, text, length);
+            }
+            return;
+        }
+    }
+    if (!r->inRun) {
+        Unplaced(r, text, length);
+        return;
+    }
+    RunHeader& run = r->run;
+    if (StartsWith(text, length, "Serial number: ", &n)) {
+        CloseKeyboard(r);
+        std::memset(&r->keyboard, 0, sizeof r->keyboard);
+        std::snprintf(r->keyboard.file, sizeof r->keyboard.file, "%s", r->file);
+        r->keyboard.line = r->lineNumber;
+        CopyValue(r->keyboard.serial, text + n, length - n);
+        std::memcpy(r->keyboard.layout, run.layout, sizeof run.layout);
+        r->keyboardOpen = true;
+        return;
+    }
+    if (StartsWith(text, length, "Version number: ", &n) && r->keyboardOpen && !r->verdictSeen) {
+        CopyValue(r->keyboard.version, text + n, length - n);
+        return;
+    }
+    if (r->keyboardOpen && !r->verdictSeen) {
+        int verdict = -1;
+        if (Equals(text, length, "User verification: PASSED")) {
+            verdict = VerdictPassed;
+        } else if (Equals(text, length, "User verification: FAILED")) {
+            verdict = VerdictFailedByOperator;
+        } else if (Equals(text, length, "User Selection: FAILED")) {
+            verdict = VerdictFailedByTest;
+        }
+        if (verdict >= 0) {
+            r->keyboard.verdict = verdict;
+            r->verdictSeen = true;
+            if (verdict == VerdictPassed) {
+                CloseKeyboard(r);
+            }
+            return;
+        }
+    }
+    if (StartsWith(text, length, "    Failure Reason: ", &n) && r->keyboardOpen && r->verdictSeen) {
+        CopyValue(r->keyboard.reason, text + n, length - n);
+        CloseKeyboard(r);
+        return;
+    }
+    if (StartsWith(text, length, "Loaded keyboard layout ", &n) ||
+        StartsWith(text, length, "User changed keyboard layout to ", &n)) {
+        CopyLayoutName(run.layout, text + n, length - n);
+        HeaderChanged(r);
+        return;
+    }
+    if (r->keyboardOpen) {
+        Unplaced(r, text, length); // header records belong before the first keyboard
+        return;
+    }
+    int year = 0, month = 0, day = 0;
+    if (StartsWith(text, length, "Clavoro ", &n)) {
+        // "Clavoro V3.2 build 1002,  Windows XP"
+        const char* comma = static_cast<const char*>(std::memchr(text, ',', length));
+        size_t versionEnd = comma != nullptr ? static_cast<size_t>(comma - text) : length;
+        CopyValue(run.programVersion, text + n, versionEnd - n);
+        if (comma != nullptr) {
+            size_t os = versionEnd + 1;
+            while (os < length && text[os] == ' ') {
+                ++os;
+            }
+            CopyValue(run.osName, text + os, length - os);
+        }
+    } else if (run.year == 0 && ParseLogDate(text, length, &year, &month, &day)) {
+        CopyValue(run.dateText, text, length);
+        run.year = year;
+        run.month = month;
+        run.day = day;
+    } else if (StartsWith(text, length, "Operator identification: ", &n)) {
+        CopyValue(run.operatorId, text + n, length - n);
+    } else if (StartsWith(text, length, "Product identification: ", &n)) {
+        CopyValue(run.productId, text + n, length - n);
+    } else if (StartsWith(text, length, "Batch identification: ", &n)) {
+        CopyValue(run.batchId, text + n, length - n);
+    } else {
+        Unplaced(r, text, length);
+        return;
+    }
+    HeaderChanged(r);
+}
+
+void FinishLogReader(LogReader* reader) {
+    EndRun(reader);
+}
+
+long ReadLogBuffer(LogReader* reader, const char* data, size_t size) {
+    long lines = 0;
+    size_t start = 0;
+    while (start < size) {
+        const char* end = static_cast<const char*>(std::memchr(data + start, '\n', size - start));
+        size_t stop = end != nullptr ? static_cast<size_t>(end - data) : size;
+        ReadLogLine(reader, data + start, stop - start);
+        ++lines;
+        start = stop + 1;
+    }
+    return lines;
+}

@@ -1,0 +1,74 @@
+// Reads Clavoro test logs record by record and turns them into runs and keyboards.
+// A log may hold several runs (appended), the key-matching records of /t, CR LF or
+// LF line ends, and damage of any kind: every line is either placed or reported.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+constexpr int kFieldLength = 256; // longer values are cut (the program writes at most 49)
+
+enum Verdict : int {
+    VerdictPassed = 0,
+    VerdictFailedByOperator = 1, // "No" in the pass check
+    VerdictFailedByTest = 2,     // a failure the test found, or the Fail test button
+    VerdictIncomplete = 3,       // a serial number with no verdict before the run ended
+};
+constexpr int kVerdictCount = 4;
+const char* VerdictName(int verdict);
+
+struct RunHeader {
+    char file[kFieldLength];
+    long line;                   // line of the run's start record
+    char dateText[kFieldLength]; // as the program wrote it
+    int year, month, day;        // 0 when the date line is missing or damaged
+    char programVersion[kFieldLength];
+    char osName[kFieldLength];
+    char operatorId[kFieldLength];
+    char productId[kFieldLength];
+    char batchId[kFieldLength];
+    char layout[kFieldLength]; // layout at the time (changes during the run)
+};
+
+struct KeyboardRecord {
+    char file[kFieldLength];
+    long line; // line of its serial-number record
+    char serial[kFieldLength];
+    char version[kFieldLength];
+    char layout[kFieldLength];
+    int verdict;
+    char reason[kFieldLength]; // empty for a pass
+};
+
+// What the reader reports; any member may be null.
+struct LogEvents {
+    void* context;
+    void (*runStarted)(void* context, const RunHeader& run);
+    void (*runHeaderChanged)(void* context, const RunHeader& run); // a header field arrived
+    void (*keyboardDone)(void* context, const RunHeader& run, const KeyboardRecord& keyboard);
+    void (*runEnded)(void* context, const RunHeader& run);
+    void (*unplacedLine)(void* context, const char* file, long line, const char* text,
+                         size_t length);
+};
+
+struct LogReader {
+    LogEvents events;
+    char file[kFieldLength];
+    long lineNumber;
+    bool inRun;
+    RunHeader run;
+    bool keyboardOpen; // a serial number was read
+    bool verdictSeen;  // its verdict has come; a reason may still follow
+    KeyboardRecord keyboard;
+};
+
+void StartLogReader(LogReader* reader, const LogEvents& events, const char* fileName);
+// Feeds one line without its line end (a CR before the LF is dropped here).
+void ReadLogLine(LogReader* reader, const char* text, size_t length);
+// Ends the file: an open keyboard becomes incomplete or done, the run ends.
+void FinishLogReader(LogReader* reader);
+
+// Feeds a whole buffer, splitting lines at LF. Returns the number of lines.
+long ReadLogBuffer(LogReader* reader, const char* data, size_t size);
+
+// "Sat Dec 05 15:17:58 2026" -> year, month, day; 1 on success.
+int ParseLogDate(const char* text, size_t length, int* year, int* month, int* day);

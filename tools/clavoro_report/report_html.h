@@ -1,0 +1,11 @@
+// One self-contained HTML page: the summary tables and two inline SVG bar charts
+// (failure reasons over all runs, yield per run). No scripts, no external files.
+#pragma once
+#include <cstdio>
+
+#include "tools/clavoro_report/report_model.h"
+
+void WriteHtmlReport(FILE* out, const Report& report);
+// Text for HTML: markup characters escaped; the log's single-byte text (the Windows
+// code page) shown as Latin-1, C1 control bytes as '?'. Appended to html.
+void AppendHtmlText(std::string* html, const char* text);

@@ -1,0 +1,79 @@
+#include "tools/clavoro_report/report_text.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+// The failed serial numbers listed in the text summary; the CSV has them all.
+constexpr size_t kSerialsShown = 20;
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& n : names) {
+        text += text.empty() ? n : ", " + n;
+    }
+    return text.empty() ? "-" : text;
+}
+
+void WriteCounts(FILE* out, const RunTotals& run) {
+    std::fprintf(out, "  Keyboards tested: %ld   passed: %ld   failed: %ld   incomplete: %ld\n",
+                 Tested(run), run.verdicts[VerdictPassed], Failed(run),
+                 run.verdicts[VerdictIncomplete]);
+    std::fprintf(out,
+                 "  Failed by the operator after verification: %ld   failed by the test: %ld\n",
+                 run.verdicts[VerdictFailedByOperator], run.verdicts[VerdictFailedByTest]);
+    double yield = YieldPercent(run);
+    if (yield < 0) {
+        std::fprintf(out, "  Yield: -\n");
+    } else {
+        std::fprintf(out, "  Yield: %.1f%%\n", yield);
+    }
+    if (!run.reasons.empty()) {
+        std::vector<ReasonCount> reasons = run.reasons;
+        std::stable_sort(
+            reasons.begin(), reasons.end(),
+            [](const ReasonCount& a, const ReasonCount& b) { return a.count > b.count; });
+        std::fprintf(out, "  Failure reasons:\n");
+        for (const ReasonCount& r : reasons) {
+            std::fprintf(out, "    %-24s %ld\n", r.reason.c_str(), r.count);
+        }
+    }
+}
+
+void WriteSerials(FILE* out, const std::vector<std::string>& serials) {
+    if (serials.empty()) {
+        return;
+    }
+    std::fprintf(out, "  Failed serial numbers:");
+    for (size_t i = 0; i < serials.size() && i < kSerialsShown; ++i) {
+        std::fprintf(out, "%s %s", i == 0 ? "" : ",", serials[i].c_str());
+    }
+    if (serials.size() > kSerialsShown) {
+        std::fprintf(out, " ... and %zu more (see --csv)", serials.size() - kSerialsShown);
+    }
+    std::fprintf(out, "\n");
+}
+
+} // namespace
+
+void WriteTextSummary(FILE* out, const Report& report) {
+    int number = 0;
+    for (const RunTotals& run : report.runs) {
+        const RunHeader& h = run.header;
+        std::fprintf(out, "Run %d: %s (%s, line %ld)\n", ++number,
+                     h.dateText[0] != 0 ? h.dateText : "date unknown", h.file, h.line);
+        std::fprintf(out, "  Operator: %s   Product: %s   Batch: %s\n", h.operatorId, h.productId,
+                     h.batchId);
+        std::fprintf(out, "  Layout(s): %s\n", Joined(run.layouts).c_str());
+        WriteCounts(out, run);
+        WriteSerials(out, run.failedSerials);
+        std::fprintf(out, "\n");
+    }
+    std::fprintf(out, "Totals over %zu run(s)\n", report.runs.size());
+    WriteCounts(out, report.totals);
+    if (report.unplacedLines > 0) {
+        std::fprintf(out, "  Lines that could not be placed: %ld (listed on standard error)\n",
+                     report.unplacedLines);
+    }
+}

@@ -1,0 +1,7 @@
+// The plain-text summary on standard output.
+#pragma once
+#include <cstdio>
+
+#include "tools/clavoro_report/report_model.h"
+
+void WriteTextSummary(FILE* out, const Report& report);
