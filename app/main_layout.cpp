@@ -1,0 +1,73 @@
+#include "app/main_layout.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "layout/layout_catalogue.h"
+#include "resources/main_window_ids.h"
+
+namespace {
+
+const int kRowOrder[kMaxRowButtons] = {
+    IDC_MOUSE_DRIFT_BUTTON, IDC_MOUSE_MOVE_BUTTON, IDC_TEST_LEDS_BUTTON, IDC_CLEAR_BUTTON,
+    IDC_FAIL_TEST_BUTTON,   IDC_ABOUT_BUTTON,      IDC_HELP_BUTTON,      IDC_EXIT_BUTTON,
+};
+
+const int kMargin = 10;
+const int kButtonGap = 20;
+
+} // namespace
+
+MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int buttonWidth, int buttonHeight,
+                             int legendBottom, bool batchMode) {
+    MainLayout layout = {};
+    layout.pictureX = kMargin;
+    layout.pictureY = legendBottom + kMargin;
+    layout.pictureWidth = clientWidth - 2 * kMargin;
+    layout.pictureHeight = clientHeight - layout.pictureY - buttonHeight - kMargin;
+    layout.buttonY = layout.pictureY + layout.pictureHeight + 5;
+
+    for (int id : kRowOrder) {
+        if (id == IDC_FAIL_TEST_BUTTON && !batchMode) {
+            continue; // "&Fail test" exists in batch mode only
+        }
+        layout.buttonIds[layout.buttonCount++] = id;
+    }
+    // Centred with 20-pixel gaps; a window narrower than the row starts it left of
+    // the client area (integer division truncating toward zero, no clamping).
+    const int step = buttonWidth + kButtonGap;
+    const int x0 = (clientWidth - layout.buttonCount * step + kButtonGap) / 2;
+    for (int k = 0; k < layout.buttonCount; ++k) {
+        layout.buttonX[k] = x0 + k * step;
+    }
+    return layout;
+}
+
+float PictureScaleFor(int pictureClientWidth) {
+    return static_cast<float>(pictureClientWidth / 700.0);
+}
+
+int LayoutIndexByName(const LayoutCatalogue& layouts, const char* name) {
+    int selected = 0;
+    for (int i = 0; i < layouts.count; ++i) {
+        if (layouts.slots[i] != nullptr && std::strcmp(layouts.slots[i]->name, name) == 0) {
+            selected = i;
+        }
+    }
+    return selected;
+}
+
+void CutAtLastBackslash(char* path) {
+    char* last = std::strrchr(path, '\\');
+    if (last != nullptr) {
+        *last = 0;
+    }
+}
+
+int HelpPagePath(char* path, size_t size, const char* modulePath, const char* page) {
+    char folder[300];
+    std::snprintf(folder, sizeof folder, "%s", modulePath);
+    CutAtLastBackslash(folder);
+    int n = std::snprintf(path, size, "%s\\help\\html\\%s", folder, page);
+    return n >= 0 && static_cast<size_t>(n) < size ? 1 : 0;
+}
