@@ -1,0 +1,163 @@
+// clavoro-host: stands in for the host test program that runs Clavoro as a plug-in.
+// It creates the shared record, starts Clavoro.exe with /p and the record's name,
+// prints every change of the record until Clavoro ends, and can ask it to stop.
+//
+//   clavoro-host [--program PATH] [--name NAME] [--stop-after SECONDS]
+//                [--stop-file PATH] [--dump] [-- CLAVORO OPTIONS...]
+//
+// --stop-after and --stop-file (the file appears) and Ctrl+C set runWord to 0, which
+// ends Clavoro within about a second. --dump prints the whole record in hex after
+// the attach and at the end. Exit status: Clavoro's, or 2 when it could not start.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "testrun/plugin_link.h"
+#include "tools/clavoro_host/record_changes.h"
+
+namespace {
+
+constexpr DWORD kRecordBytes = 4096; // the record is 352 bytes; a host may map more
+
+volatile PluginSharedRecord* record = nullptr;
+volatile LONG stopRequested = 0;
+
+BOOL WINAPI OnConsoleControl(DWORD) {
+    stopRequested = 1;
+    return TRUE;
+}
+
+void Snapshot(PluginSharedRecord* copy) {
+    std::memcpy(copy, const_cast<const PluginSharedRecord*>(record), sizeof *copy);
+}
+
+void PrintDump(const PluginSharedRecord& snapshot) {
+    char lines[kDumpLines][64];
+    DumpRecord(snapshot, lines);
+    for (const auto& line : lines) {
+        std::printf("  %s\n", line);
+    }
+}
+
+// The folder of this program, where Clavoro.exe normally lies beside it.
+void DefaultProgram(char* path, DWORD size) {
+    DWORD n = GetModuleFileNameA(nullptr, path, size);
+    char* slash = n > 0 && n < size ? std::strrchr(path, '\\') : nullptr;
+    if (slash == nullptr) {
+        std::snprintf(path, size, "Clavoro.exe");
+        return;
+    }
+    std::snprintf(slash + 1, size - static_cast<DWORD>(slash + 1 - path), "Clavoro.exe");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    char program[MAX_PATH];
+    DefaultProgram(program, sizeof program);
+    char name[128];
+    std::snprintf(name, sizeof name, "ARD_PLUGIN_INT_%lu", GetCurrentProcessId());
+    int stopAfterSeconds = 0;
+    const char* stopFile = nullptr;
+    bool dump = false;
+    char options[1024] = "";
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (std::strcmp(a, "--program") == 0 && i + 1 < argc) {
+            std::snprintf(program, sizeof program, "%s", argv[++i]);
+        } else if (std::strcmp(a, "--name") == 0 && i + 1 < argc) {
+            std::snprintf(name, sizeof name, "%s", argv[++i]);
+        } else if (std::strcmp(a, "--stop-after") == 0 && i + 1 < argc) {
+            stopAfterSeconds = std::atoi(argv[++i]);
+        } else if (std::strcmp(a, "--stop-file") == 0 && i + 1 < argc) {
+            stopFile = argv[++i];
+        } else if (std::strcmp(a, "--dump") == 0) {
+            dump = true;
+        } else if (std::strcmp(a, "--") == 0) {
+            for (++i; i < argc; ++i) {
+                size_t used = std::strlen(options);
+                std::snprintf(options + used, sizeof options - used, " \"%s\"", argv[i]);
+            }
+        } else {
+            std::fprintf(stderr,
+                         "usage: clavoro-host [--program PATH] [--name NAME] "
+                         "[--stop-after SECONDS] [--stop-file PATH] [--dump] [-- OPTIONS]\n");
+            return 2;
+        }
+    }
+
+    HANDLE mapping =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kRecordBytes, name);
+    if (mapping == nullptr) {
+        std::fprintf(stderr, "clavoro-host: cannot create the shared memory %s (%lu)\n", name,
+                     GetLastError());
+        return 2;
+    }
+    record = static_cast<volatile PluginSharedRecord*>(
+        MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kRecordBytes));
+    if (record == nullptr) {
+        std::fprintf(stderr, "clavoro-host: cannot map the shared memory (%lu)\n", GetLastError());
+        return 2;
+    }
+    record->runWord = 1;
+    std::printf("clavoro-host: shared memory %s, runWord 1\n", name);
+
+    char commandLine[2048];
+    std::snprintf(commandLine, sizeof commandLine, "\"%s\" /p %s%s", program, name, options);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        std::fprintf(stderr, "clavoro-host: cannot start %s (%lu)\n", program, GetLastError());
+        return 2;
+    }
+    std::printf("clavoro-host: started %s\n", commandLine);
+    std::fflush(stdout);
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+
+    PluginSharedRecord before, after;
+    Snapshot(&before);
+    DWORD started = GetTickCount();
+    bool stopSent = false;
+    for (;;) {
+        bool ended = WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0;
+        Snapshot(&after);
+        char lines[kMaxChangeLines][kChangeLineLength];
+        int n = DescribeRecordChanges(before, after, lines);
+        for (int i = 0; i < n; ++i) {
+            std::printf("%s\n", lines[i]);
+        }
+        if (dump && before.attachedFlag == 0 && after.attachedFlag != 0) {
+            PrintDump(after);
+        }
+        std::fflush(stdout);
+        before = after;
+        if (ended) {
+            break;
+        }
+        bool timeUp = stopAfterSeconds > 0 &&
+                      GetTickCount() - started >= static_cast<DWORD>(stopAfterSeconds) * 1000;
+        bool fileSeen =
+            stopFile != nullptr && GetFileAttributesA(stopFile) != INVALID_FILE_ATTRIBUTES;
+        if (!stopSent && (timeUp || fileSeen || stopRequested)) {
+            record->runWord = 0;
+            stopSent = true;
+            std::printf("clavoro-host: runWord set to 0\n");
+        }
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    if (dump) {
+        std::printf("record at the end:\n");
+        PrintDump(after);
+    }
+    std::printf("clavoro-host: Clavoro ended with exit code %lu\n", exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    UnmapViewOfFile(const_cast<PluginSharedRecord*>(record));
+    CloseHandle(mapping);
+    return static_cast<int>(exitCode);
+}

@@ -1,0 +1,96 @@
+#include "tools/clavoro_host/record_changes.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// A text field as the program stored it: up to its zero, never past its width.
+void FieldText(const char* field, int width, char* out, int outSize) {
+    int n = 0;
+    while (n < width && n < outSize - 1 && field[n] != 0) {
+        out[n] = field[n];
+        ++n;
+    }
+    out[n] = 0;
+}
+
+struct Lines {
+    char (*lines)[kChangeLineLength];
+    int count;
+};
+
+void Add(Lines* l, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void Add(Lines* l, const char* format, ...) {
+    if (l->count >= kMaxChangeLines) {
+        return;
+    }
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(l->lines[l->count], kChangeLineLength, format, args);
+    va_end(args);
+    ++l->count;
+}
+
+void TextChange(Lines* l, const char* name, const char* before, const char* after, int width) {
+    char a[128], b[128];
+    FieldText(before, width, a, sizeof a);
+    FieldText(after, width, b, sizeof b);
+    if (std::strcmp(a, b) != 0) {
+        Add(l, "%s: \"%s\"", name, b);
+    }
+}
+
+} // namespace
+
+int DescribeRecordChanges(const PluginSharedRecord& before, const PluginSharedRecord& after,
+                          char lines[kMaxChangeLines][kChangeLineLength]) {
+    Lines l{lines, 0};
+    if (before.attachedFlag == 0 && after.attachedFlag != 0) {
+        char program[32], status[32], label[32];
+        FieldText(after.programName, 20, program, sizeof program);
+        FieldText(after.statusText, 20, status, sizeof status);
+        FieldText(after.operationsLabel, 20, label, sizeof label);
+        Add(&l, "attach: code %u, program \"%s\", state %d, status \"%s\", \"%s\" %lld",
+            after.attachCode, program, after.stateCode, status, label,
+            static_cast<long long>(after.operationsCount));
+        return l.count; // the rest of the record was written with the attach
+    }
+    if (after.runWord != before.runWord) {
+        Add(&l, "runWord: %u", after.runWord);
+    }
+    if (after.operationsCount != before.operationsCount) {
+        Add(&l, "operations: %lld", static_cast<long long>(after.operationsCount));
+    }
+    if (after.messageCount != before.messageCount ||
+        (after.messagePending != 0 && before.messagePending == 0)) {
+        char text[128];
+        FieldText(after.messageText, 100, text, sizeof text);
+        Add(&l, "message %u, kind %u: \"%s\"", after.messageCount, after.messageKind, text);
+    }
+    if (after.stateCode != before.stateCode) {
+        Add(&l, "state: %d%s", after.stateCode, after.stateCode == 9 ? " (test finished)" : "");
+    }
+    TextChange(&l, "status", before.statusText, after.statusText, 20);
+    TextChange(&l, "label 2", before.label2, after.label2, 20);
+    TextChange(&l, "label 3", before.label3, after.label3, 20);
+    if (after.value2 != before.value2) {
+        Add(&l, "value 2: %lld", static_cast<long long>(after.value2));
+    }
+    if (after.value3 != before.value3) {
+        Add(&l, "value 3: %lld", static_cast<long long>(after.value3));
+    }
+    return l.count;
+}
+
+void DumpRecord(const PluginSharedRecord& record, char lines[kDumpLines][64]) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&record);
+    for (int line = 0; line < kDumpLines; ++line) {
+        int n = std::snprintf(lines[line], 64, "%04x:", line * 16);
+        for (int i = 0; i < 16; ++i) {
+            n += std::snprintf(lines[line] + n, 64 - static_cast<size_t>(n), " %02x",
+                               bytes[line * 16 + i]);
+        }
+    }
+}
