@@ -1,0 +1,24 @@
+// Drawing of keyboard pictures for layout files: the keyboard body, a keycap with its
+// label for every key rectangle, and a mouse around the mouse-button rectangles.
+#pragma once
+#include "layout/key_table.h"
+#include "tools/bmp/bmp_writer.h"
+
+constexpr int kPictureWidth = 700;
+constexpr int kPictureHeight = 340;
+
+// The label split into at most three centred lines that fit a box of the given inner
+// size; words that do not fit are cut. Returns the number of lines.
+struct LabelLines {
+    char text[3][64];
+    int count;
+};
+int FitLabel(const char* label, int width, int height, LabelLines* lines);
+
+// A raised keycap at the rectangle with the label centred on it; cap and ink colours
+// 0x00RRGGBB.
+void DrawKeycap(Picture* picture, int left, int top, int width, int height, const char* label,
+                uint32_t cap, uint32_t ink);
+
+// The whole 700 x 340 picture of a key table (closed by its end record).
+Picture DrawLayoutPicture(const KeyRecord* table);

@@ -1,0 +1,16 @@
+// A small bitmap font for the build-time pictures: printable ASCII, glyphs up to 5
+// pixels wide and 8 high (row 7 holds the descenders), spaced by their own width.
+#pragma once
+#include "tools/bmp/bmp_writer.h"
+
+constexpr int kGlyphHeight = 8;
+constexpr int kLineHeight = 9; // glyph height plus one pixel between lines
+
+// Pixel width of one character at scale 1 (without the gap after it); 0 when the
+// character is not printable ASCII.
+int GlyphWidth(char c);
+// Pixel width of the first n characters (the gaps between them included) at scale.
+int TextWidth(const char* text, int n, int scale);
+// Draws the first n characters with their top-left corner at x, y; each font pixel
+// becomes a scale x scale square. Pixels outside the picture are left out.
+void DrawText(Picture* picture, int x, int y, const char* text, int n, int scale, uint32_t colour);
