@@ -253,6 +253,38 @@ TEST_F(LayoutFileTest, WorkedExample) {
     EXPECT_TRUE(shownMessages.empty());
 }
 
+TEST_F(LayoutFileTest, SampleLayouts) {
+    struct Case {
+        const char* file;
+        int loaded;
+        int keys;
+        const char* lastKey;
+    } cases[] = {
+        {"windows_line_ends", 1, 3, "113 60 [F2] 0 s0 h0 80,12 28x24 t-1 c- m-1/-1"},
+        // carriage returns alone end no line: the second key is fields 11 on of the first
+        {"carriage_returns_only", 1, 1, "27 1 [Esc] 0 s0 h0 10,12 28x24 t-1 c- m-1/-1"},
+        {"lone_commas_and_quotes", 1, 4, "254 0 [] 1 s0 h7 0,0 700x340 t-1 c- m-1/-1"},
+        {"failure_combinations", 1, 10, "-3 -3 [Right] 1 s0 h0 660,90 40x30 t-1 c- m-1/-1"},
+        {"compound_and_modified", 1, 14, "-6 -6 [Never] 0 s0 h2 520,300 60x20 t-1 c- m-1/-1"},
+        {"syntax_error_third_line", 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string path = std::string(CLAVORO_LAYOUT_DATA) + "/" + c.file + ".kbl";
+        LineList lines = {nullptr};
+        const int count = ReadLayoutLines(&lines, path.c_str());
+        FreeLayout(layout);
+        layout = nullptr;
+        EXPECT_EQ(c.loaded, LoadLayoutFile(kOwner, &lines, &layout, count, path.c_str())) << c.file;
+        FreeLineList(&lines);
+        if (layout != nullptr) {
+            ASSERT_EQ(c.keys, CountKeys(layout->table)) << c.file;
+            EXPECT_EQ(c.lastKey, Describe(layout->table[c.keys - 1])) << c.file;
+        }
+    }
+    EXPECT_FALSE(altShortcuts.altExit) << "Alt+E with the left Alt key";
+    EXPECT_TRUE(altShortcuts.altAbout) << "Ctrl+A is no Alt shortcut";
+}
+
 TEST_F(LayoutFileTest, SyntaxErrorsSkipTheFile) {
     const std::string good = "27,1" + std::string(kFields) + "\n";
     struct Case {
