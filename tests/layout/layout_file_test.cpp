@@ -267,6 +267,7 @@ TEST_F(LayoutFileTest, SampleLayouts) {
         {"failure_combinations", 1, 10, "-3 -3 [Right] 1 s0 h0 660,90 40x30 t-1 c- m-1/-1"},
         {"compound_and_modified", 1, 14, "-6 -6 [Never] 0 s0 h2 520,300 60x20 t-1 c- m-1/-1"},
         {"syntax_error_third_line", 0, 0, ""},
+        {"compound_limit", 0, 0, ""},
     };
     for (const Case& c : cases) {
         const std::string path = std::string(CLAVORO_LAYOUT_DATA) + "/" + c.file + ".kbl";
