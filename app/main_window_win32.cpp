@@ -256,6 +256,9 @@ void LayOutMainWindow(HWND window, int width, int height) {
                                           appState.batchMode);
     MoveWindow(picture, layout.pictureX, layout.pictureY, layout.pictureWidth, layout.pictureHeight,
                FALSE);
+    // Not painted at once, but all of it at the next paint: the window's own size-change
+    // repaint only covers the part of the control that lay inside its old rectangle.
+    InvalidateRect(picture, nullptr, TRUE);
     for (int k = 0; k < layout.buttonCount; ++k) {
         HWND b = GetDlgItem(window, layout.buttonIds[k]);
         if (b != nullptr) {
