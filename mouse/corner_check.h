@@ -1,0 +1,18 @@
+// Which screen corner a pointer position counts as, for the mouse movement test.
+#pragma once
+
+enum ScreenCorner {
+    NoCorner = 0,
+    TopLeftCorner,
+    TopRightCorner,
+    BottomLeftCorner,
+    BottomRightCorner,
+};
+
+// The corners are checked in the order above and the first match wins. x and y are
+// taken as the mouse message gave them; screenWidth and screenHeight are the virtual
+// screen's size.
+int FindScreenCorner(int x, int y, int screenWidth, int screenHeight);
+
+// The status field beside the corner's label, 0 for NoCorner.
+int CornerStatusField(int corner);
