@@ -72,7 +72,7 @@ void DrawMouse(Picture* picture, const Box& buttons) {
     const int left = buttons.left - 6;
     const int top = buttons.top - 6;
     const int width = buttons.right - buttons.left + 12;
-    const int height = (buttons.bottom - buttons.top) * 3 + 12;
+    const int height = (buttons.bottom - buttons.top) * 2 + 12;
     FillRounded(picture, left, top, width, height, kMouseBody);
     FillRounded(picture, left + 2, top + 2, width - 4, height - 4, Shade(kMouseBody, 120));
 }
@@ -101,9 +101,8 @@ int FitLabel(const char* label, int width, int height, LabelLines* lines) {
                 best = end;
             }
         }
-        // A word wider than the box, or words left over for the last line: cut characters.
-        const bool lastLine = lines->count == maxLines - 1;
-        if (best < 0 || (lastLine && best < length)) {
+        // Words that find no line are left out; a word wider than the box is cut.
+        if (best < 0) {
             int n = length - pos;
             while (n > 0 && TextWidth(label + pos, n, 1) > width) {
                 --n;
@@ -133,10 +132,19 @@ void DrawKeycap(Picture* picture, int left, int top, int width, int height, cons
     FillRounded(picture, left + 1, top + 1, width - 2, height - 3, Shade(cap, 85));
     FillRounded(picture, left + 3, top + 2, width - 6, height - 6, cap);
 
+    // The label keeps clear of the cap's edge; a label that would otherwise be broken
+    // over lines may run out to the skirt.
     LabelLines lines;
-    const int innerWidth = width - 6;
     const int innerHeight = height - 6;
-    if (FitLabel(label, innerWidth, innerHeight, &lines) == 0) {
+    FitLabel(label, width - 6, innerHeight, &lines);
+    if (lines.count > 1 || TextWidth(label, static_cast<int>(std::strlen(label)), 1) > width - 6) {
+        LabelLines wide;
+        FitLabel(label, width - 2, innerHeight, &wide);
+        if (wide.count == 1 && std::strcmp(wide.text[0], label) == 0) {
+            lines = wide;
+        }
+    }
+    if (lines.count == 0) {
         return;
     }
     const int textHeight = lines.count * kLineHeight - 1;

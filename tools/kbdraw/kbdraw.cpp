@@ -1,0 +1,68 @@
+// kbdraw: draws the keyboard picture of a layout file, for layout authors and for the
+// build of the bundled layouts. The layout is read by the program's own reader, so a
+// file that draws is a file that loads.
+//
+//   kbdraw layout.kbl [picture.bmp]
+//
+// Without a picture name the picture goes beside the layout, with the same name and
+// the extension .bmp (the name the program looks for). The picture is 700 x 340, 24 bits
+// per pixel: the keyboard body, a keycap with its label for every key rectangle and a
+// mouse around the mouse-button rectangles. Exit status: 0 drawn, 1 the layout does not
+// load or the picture cannot be written, 2 bad command line.
+#include <cstdio>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/message_box.h"
+#include "layout/layout_file.h"
+#include "tools/kbdraw/keyboard_picture.h"
+
+// The reader's messages, printed instead of shown in a box.
+int ShowMessage(WindowHandle, const char* text, const char* caption, MessageIcon) {
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    return 1;
+}
+
+static std::string PictureNameFor(const std::string& layoutPath) {
+    std::string name = layoutPath;
+    const size_t slash = name.find_last_of("/\\");
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        name.erase(dot);
+    }
+    return name + ".bmp";
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3 || argv[1][0] == '-') {
+        std::fprintf(stderr, "usage: kbdraw layout.kbl [picture.bmp]\n");
+        return 2;
+    }
+    ResetAppState();
+    ResetAltShortcuts();
+    const char* layoutPath = argv[1];
+    const std::string picturePath = argc == 3 ? argv[2] : PictureNameFor(layoutPath);
+
+    LineList lines = {nullptr};
+    const int lineCount = ReadLayoutLines(&lines, layoutPath);
+    KeyboardLayout* layout = nullptr;
+    int loaded = 0;
+    if (lineCount > 0) {
+        loaded = LoadLayoutFile(nullptr, &lines, &layout, lineCount, layoutPath);
+    } else {
+        std::fprintf(stderr, "kbdraw: %s holds no key lines\n", layoutPath);
+    }
+    FreeLineList(&lines);
+    if (!loaded) {
+        return 1;
+    }
+    const Picture picture = DrawLayoutPicture(layout->table);
+    const int keys = CountKeys(layout->table);
+    FreeLayout(layout);
+    if (!SaveBmp(picture, picturePath.c_str())) {
+        std::fprintf(stderr, "kbdraw: cannot write %s\n", picturePath.c_str());
+        return 1;
+    }
+    std::printf("%s: %d keys drawn\n", picturePath.c_str(), keys);
+    return 0;
+}
