@@ -2,12 +2,15 @@
 // lock-key events and timer 1 of the main window.
 //
 // GetKeyboardState reports the key state of this thread's message queue as of the
-// last keyboard message it took off the queue, not the state "now". The lock-key
-// events we send come back to the main window as ordinary key messages (the key
-// handlers drop them by their scan code 255), and the message loop takes them off
-// the queue long before the next 500 ms tick, so each tick reads a state that
-// already includes the previous tick's toggles. Within one tick every key is read
-// and toggled once, so no key is ever judged on a state that misses our own event.
+// last keyboard message it took off the queue, not the state "now": a lock key
+// toggled while another program had the keyboard would be missed. GetKeyState, on
+// a thread that is not in the middle of keyboard input (as in a timer tick or a
+// button command), first brings the thread's whole key state up to date with the
+// system's, so we call it before reading the state. Our own lock-key events come
+// back to the main window as ordinary key messages (the key handlers drop them by
+// their scan code 255) and are taken off the queue long before the next 500 ms
+// tick; within one tick every lock key is read and toggled once, so no key is
+// judged on a state that misses one of our own events.
 #include <windows.h>
 
 #include "app/app_state.h"
@@ -22,6 +25,7 @@ HWND ledTimerWindow = nullptr; // the window timer 1 was started on
 } // namespace
 
 void ReadKeyboardState(uint8_t state[256]) {
+    GetKeyState(VK_CAPITAL); // brings the thread's key state up to date
     if (!GetKeyboardState(state)) {
         ZeroMemory(state, 256);
     }
