@@ -34,9 +34,13 @@ struct EngineState {
     KeyStats stats;
     bool altHeld;
     MatchMode matchMode;
-    uint32_t requiredKeystrokes; // TestRunInfo keystroke count; 0 = not checked
 };
 extern EngineState engine;
+
+// Back to the start-up state: no table, empty history, no last key, Windows matching.
+void ResetEngine();
+// A counter difference in whole milliseconds (signed 8-byte division, truncated).
+int32_t TicksToMilliseconds(int64_t ticks);
 
 // Main-window command identifiers that the engine posts for Alt shortcuts.
 constexpr int kCommandHelp = 1000;

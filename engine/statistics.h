@@ -9,8 +9,8 @@ constexpr int kStatisticsControls[kStatisticsFieldCount] = {1009, 1008, 1010, 10
 constexpr int kRecentKeysLength = 1500;
 
 struct StatisticsTexts {
-    char fields[kStatisticsFieldCount][64]; // all but the strip
-    char recentKeys[kRecentKeysLength];     // control 1013
+    char fields[kStatisticsFieldCount][260]; // all but the strip; room for a key label
+    char recentKeys[kRecentKeysLength];      // control 1013
 };
 
 // Fills texts from the engine state; text(i) gives the text for control i in order.

@@ -1,0 +1,16 @@
+// The key engine's window-system seams as a recorder: every call is logged in order
+// ("DrawKey 3", "RunSerial", ...), the counter returns what the test set, and the
+// verdict dialogs return the results the test chose.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+extern std::vector<std::string> engineCalls;
+extern int64_t fakeCounter;     // what ReadCounter returns
+extern int64_t fakeCounterStep; // added to fakeCounter after every read
+extern int fakePassResult;      // RunPassVerification
+extern int fakeSerialResult;    // RunSerial
+extern bool fakeLogDrawKey;     // false: DrawKey calls are not logged
+
+void ResetFakeEngineSeams();
