@@ -7,6 +7,14 @@ elseif(CASE STREQUAL "syntax_error")
     set(file ${DATA}/syntax_error_third_line.kbl)
     set(expected_rc 1)
     set(expected_text "== Clavoro - Error ==\nSyntax error in line 3 (excluding comment lines) of file\nsyntax_error_third_line.kbl\nSkipping file.\n==\n")
+elseif(CASE STREQUAL "advice")
+    set(file ${DATA}/needs_advice.kbl)
+    set(expected_rc 0)
+    set(expected_text "  end of table: 5 keys
+  advice (the program never shows this): key 1 (Esc): rectangle 690,330 28x24 reaches outside the 700 x 340 picture
+  advice (the program never shows this): key 5 (A then M): no key of this file has the code(s) 77, so this COMPOUND key is never recognised
+  advice (the program never shows this): keys 2, 3 have the same code 65, scan code 30 and extended flag: each press tests the next of them in turn
+")
 endif()
 execute_process(COMMAND ${KBLCHECK} ${file} RESULT_VARIABLE rc OUTPUT_VARIABLE out)
 message("${out}")
