@@ -8,6 +8,12 @@
 // thread ends, also when the program crashes or is killed. A program that hangs
 // without ending does not lock the keyboard either: the system stops waiting for a
 // low-level hook after a short time-out and passes the key on.
+//
+// A held-back key reaches the main window as a posted message, and a thread takes
+// posted messages before input still waiting in its queue. Keys that pass and keys
+// that are held back keep their order as long as the program has taken the earlier
+// key before the next one comes, which at typing speed it always has; only input
+// injected back to back (Alt and Tab within the same millisecond) can arrive swapped.
 #define CLAVORO_BUILDING_FILTER
 #include "engine/filter/kb_filter.h"
 
@@ -28,7 +34,10 @@ LRESULT CALLBACK FilterKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
         key.scanCode = static_cast<int>(event->scanCode);
         key.extended = (event->flags & LLKHF_EXTENDED) != 0;
         key.keyUp = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
-        key.altDown = (event->flags & LLKHF_ALTDOWN) != 0;
+        // Wine leaves LLKHF_ALTDOWN clear on injected input; the system's Alt state
+        // says the same on both.
+        key.altDown =
+            (event->flags & LLKHF_ALTDOWN) != 0 || (GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
         key.ctrlDown = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
 
         HWND foreground = GetForegroundWindow();
