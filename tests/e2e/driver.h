@@ -131,6 +131,8 @@ template <typename Condition> int WaitUntil(Condition condition, int timeoutMs =
 // ---- program folder and files ----
 
 int PrepareProgramFolder();
+// Copies another file of the program's own folder (e.g. a tool) into the run folder.
+int CopyBesideProgram(const char* name);
 const char* ProgramFolder();
 std::string InFolder(const char* name);
 int WriteTextFile(const char* name, const std::string& text);
@@ -153,6 +155,9 @@ struct Program {
 };
 
 int StartProgram(Program& p, const char* arguments);
+// Takes over a process that another program started (found by its main window):
+// it is then waited for and ended like one of ours.
+int AdoptProcess(Program& p, DWORD processId);
 int WaitMainWindow(Program& p, int timeoutMs = kWaitMs);
 HWND FindTopWindow(const Program& p, const char* className, const char* title);
 HWND WaitMessageBox(const Program& p, int timeoutMs = kWaitMs);

@@ -301,6 +301,28 @@ std::vector<std::string> ListFolder(const char* pattern) {
 
 // ---- the program ----
 
+int CopyBesideProgram(const char* name) {
+    const char* slash = strrchr(programFile, '\\');
+    std::string source = slash != nullptr ? std::string(programFile, slash + 1 - programFile) : "";
+    source += name;
+    if (!CopyFileA(source.c_str(), InFolder(name).c_str(), FALSE)) {
+        return Fail(__FILE__, __LINE__, source.c_str());
+    }
+    return 1;
+}
+
+int AdoptProcess(Program& p, DWORD processId) {
+    p = Program{};
+    p.startTick = GetTickCount();
+    p.info.dwProcessId = processId;
+    p.info.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId);
+    if (p.info.hProcess == nullptr) {
+        return Fail(__FILE__, __LINE__, "OpenProcess");
+    }
+    started.push_back(p.info);
+    return 1;
+}
+
 int StartProgram(Program& p, const char* arguments) {
     const char* name = strrchr(programFile, '\\');
     name = name != nullptr ? name + 1 : programFile;

@@ -3,11 +3,13 @@
 // prints every change of the record until Clavoro ends, and can ask it to stop.
 //
 //   clavoro-host [--program PATH] [--name NAME] [--stop-after SECONDS]
-//                [--stop-file PATH] [--dump] [-- CLAVORO OPTIONS...]
+//                [--stop-file PATH] [--dump] [--fill BYTE] [-- CLAVORO OPTIONS...]
 //
 // --stop-after and --stop-file (the file appears) and Ctrl+C set runWord to 0, which
 // ends Clavoro within about a second. --dump prints the whole record in hex after
-// the attach and at the end. Exit status: Clavoro's, or 2 when it could not start.
+// the attach and at the end. --fill sets every byte of the block to BYTE before
+// runWord, to show which bytes Clavoro writes. Exit status: Clavoro's, or 2 when it could not
+// start.
 #include <windows.h>
 
 #include <cstdio>
@@ -62,6 +64,7 @@ int main(int argc, char** argv) {
     int stopAfterSeconds = 0;
     const char* stopFile = nullptr;
     bool dump = false;
+    int fill = 0;
     char options[1024] = "";
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
@@ -73,6 +76,8 @@ int main(int argc, char** argv) {
             stopAfterSeconds = std::atoi(argv[++i]);
         } else if (std::strcmp(a, "--stop-file") == 0 && i + 1 < argc) {
             stopFile = argv[++i];
+        } else if (std::strcmp(a, "--fill") == 0 && i + 1 < argc) {
+            fill = static_cast<int>(std::strtol(argv[++i], nullptr, 0)) & 0xFF;
         } else if (std::strcmp(a, "--dump") == 0) {
             dump = true;
         } else if (std::strcmp(a, "--") == 0) {
@@ -83,7 +88,8 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: clavoro-host [--program PATH] [--name NAME] "
-                         "[--stop-after SECONDS] [--stop-file PATH] [--dump] [-- OPTIONS]\n");
+                         "[--stop-after SECONDS] [--stop-file PATH] [--dump] [--fill BYTE]\n"
+                         "                    [-- OPTIONS]\n");
             return 2;
         }
     }
@@ -101,6 +107,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "clavoro-host: cannot map the shared memory (%lu)\n", GetLastError());
         return 2;
     }
+    std::memset(const_cast<PluginSharedRecord*>(record), fill, kRecordBytes);
     record->runWord = 1;
     std::printf("clavoro-host: shared memory %s, runWord 1\n", name);
 
