@@ -20,8 +20,9 @@ std::vector<std::string> Changes(const PluginSharedRecord& before,
 // The record as the host sees it through a whole plug-in run of the program.
 TEST(HostRecordChanges, APlugInRunAsTheHostSeesIt) {
     std::memset(&pluginLink, 0, sizeof pluginLink);
-    std::memset(fakeHostBlock, 0, sizeof fakeHostBlock);
+    std::memset(fakeHostBlock, 0xAB, sizeof fakeHostBlock); // what the host left there
     fakeHostBlock[0] = 1;
+    fakeHostBlock[1] = fakeHostBlock[2] = fakeHostBlock[3] = 0;
     fakeHostFailure = 0;
     fakeClearRunWordAfterMs = 0;
     const PluginSharedRecord& live = *reinterpret_cast<const PluginSharedRecord*>(fakeHostBlock);

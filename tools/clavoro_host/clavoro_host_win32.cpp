@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
         for (int i = 0; i < n; ++i) {
             std::printf("%s\n", lines[i]);
         }
-        if (dump && before.attachedFlag == 0 && after.attachedFlag != 0) {
+        if (dump && before.attachedFlag != 1 && after.attachedFlag == 1) {
             PrintDump(after);
         }
         std::fflush(stdout);

@@ -47,7 +47,8 @@ void TextChange(Lines* l, const char* name, const char* before, const char* afte
 int DescribeRecordChanges(const PluginSharedRecord& before, const PluginSharedRecord& after,
                           char lines[kMaxChangeLines][kChangeLineLength]) {
     Lines l{lines, 0};
-    if (before.attachedFlag == 0 && after.attachedFlag != 0) {
+    // Clavoro writes 1 there last; whatever the host left there before does not count.
+    if (before.attachedFlag != 1 && after.attachedFlag == 1) {
         char program[32], status[32], label[32];
         FieldText(after.programName, 20, program, sizeof program);
         FieldText(after.statusText, 20, status, sizeof status);
