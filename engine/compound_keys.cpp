@@ -1,5 +1,7 @@
 // Compound keys (a run of key-downs, each within a time of the one before) and
 // modified keys (a base key held together with a modifier).
+#include <cstring>
+
 #include "engine/key_engine.h"
 #include "testrun/test_log.h"
 
@@ -37,7 +39,35 @@ HeldKeys FindHeldKeys(const KeyRecord& m) {
     return held;
 }
 
+HeldKeys LookUpHeldKeys(const KeyRecord& m, const HeldCodes* codes) {
+    if (codes == nullptr || codes->beyondRange) {
+        return FindHeldKeys(m);
+    }
+    auto isHeld = [codes](int32_t code) {
+        return code >= 1 && code < kHeldCodeRange && codes->held[code];
+    };
+    // As in the walk: a record with the modifier's code never counts as the base.
+    HeldKeys held = {isHeld(m.modifierCode), m.baseCode != m.modifierCode && isHeld(m.baseCode)};
+    return held;
+}
+
 } // namespace
+
+void FindHeldCodes(HeldCodes* codes) {
+    std::memset(codes, 0, sizeof *codes);
+    const KeyRecord* table = engine.table;
+    for (int i = 0; table != nullptr && table[i].keyCode != kEndCode; ++i) {
+        const KeyRecord& r = table[i];
+        if (r.keyCode < 1 || r.status != BeingPressed) {
+            continue;
+        }
+        if (r.keyCode < kHeldCodeRange) {
+            codes->held[r.keyCode] = true;
+        } else {
+            codes->beyondRange = true;
+        }
+    }
+}
 
 void SortCodesAscending(int32_t* codes, int n) {
     for (int pass = 0; pass < n; ++pass) {
@@ -110,12 +140,16 @@ bool MatchCompound(int index) {
 }
 
 bool MatchModifiedDown(int index) {
+    return MatchModifiedDownHeld(index, nullptr);
+}
+
+bool MatchModifiedDownHeld(int index, const HeldCodes* codes) {
     KeyRecord& m = engine.table[index];
     WriteKeyTrace("Attempting to match Modified key %s\n", m.label);
     if (m.keyCode != kModifiedCode || TableIsEmpty(engine.table)) {
         return false;
     }
-    HeldKeys held = FindHeldKeys(m);
+    HeldKeys held = LookUpHeldKeys(m, codes);
     if (!held.modifier || !held.base) {
         return false;
     }

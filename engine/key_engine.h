@@ -61,6 +61,15 @@ void AdvanceDuplicate(int index);
 bool MatchCompound(int index);
 bool MatchModifiedDown(int index);
 bool MatchModifiedUp(int index);
+// The codes of the ordinary keys held down now, taken once per key-down so that the
+// modified keys need not walk the table one by one; same result as MatchModifiedDown.
+constexpr int kHeldCodeRange = 256;
+struct HeldCodes {
+    bool held[kHeldCodeRange];
+    bool beyondRange; // a held key has a code of 256 or more: walk the table instead
+};
+void FindHeldCodes(HeldCodes* codes);
+bool MatchModifiedDownHeld(int index, const HeldCodes* codes);
 void SortCodesAscending(int32_t* codes, int n);
 void SortHistoryByKeyCode(KeyHistoryEntry* entries, int n);
 

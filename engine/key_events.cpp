@@ -193,8 +193,17 @@ void OnKeyDown(WindowHandle window, int32_t code, intptr_t lParam) {
             failed = true;
         }
     }
+    HeldCodes held;
+    bool heldTaken = false; // taken at the first modified key; none in most layouts
     for (int k = 0; table != nullptr && table[k].keyCode != kEndCode; ++k) {
-        if (table[k].keyCode == kModifiedCode && MatchModifiedDown(k)) {
+        if (table[k].keyCode != kModifiedCode) {
+            continue;
+        }
+        if (!heldTaken) {
+            FindHeldCodes(&held);
+            heldTaken = true;
+        }
+        if (MatchModifiedDownHeld(k, &held)) {
             WriteKeyTrace("New Modified Key status %d\n", table[k].status);
             DrawKey(window, nullptr, k);
         }

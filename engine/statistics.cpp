@@ -15,21 +15,74 @@ int PreviousSlot(int slot) {
     return slot == 0 ? kHistorySize - 1 : slot - 1;
 }
 
-void FormatCode(char* out, size_t size, int32_t code) {
+// The fields are rewritten after every key event, so the numbers are put together by
+// hand rather than through snprintf; the texts are those of "%d (0x%x)" and "%dms".
+char* PutText(char* out, const char* text) {
+    while (*text != 0) {
+        *out++ = *text++;
+    }
+    *out = 0;
+    return out;
+}
+
+char* PutDecimal(char* out, int32_t value) {
+    char digits[12];
+    int n = 0;
+    int64_t v = value;
+    if (v < 0) {
+        *out++ = '-';
+        v = -v;
+    }
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    while (n > 0) {
+        *out++ = digits[--n];
+    }
+    *out = 0;
+    return out;
+}
+
+char* PutHex(char* out, uint32_t value) {
+    char digits[8];
+    int n = 0;
+    do {
+        digits[n++] = "0123456789abcdef"[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    while (n > 0) {
+        *out++ = digits[--n];
+    }
+    *out = 0;
+    return out;
+}
+
+// Out holds at least 32 characters.
+void FormatCode(char* out, int32_t code) {
     switch (code) {
     case kLeftMouseCode:
-        std::snprintf(out, size, "LMOUSE");
+        PutText(out, "LMOUSE");
         break;
     case kMiddleMouseCode:
-        std::snprintf(out, size, "MMOUSE");
+        PutText(out, "MMOUSE");
         break;
     case kRightMouseCode:
-        std::snprintf(out, size, "RMOUSE");
+        PutText(out, "RMOUSE");
         break;
     default:
-        std::snprintf(out, size, code >= 0 ? "%d (0x%x)" : "%d", code, static_cast<unsigned>(code));
+        out = PutDecimal(out, code);
+        if (code >= 0) {
+            out = PutText(out, " (0x");
+            out = PutHex(out, static_cast<uint32_t>(code));
+            PutText(out, ")");
+        }
         break;
     }
+}
+
+void FormatMilliseconds(char* out, int32_t ms) {
+    PutText(PutDecimal(out, ms), "ms");
 }
 
 bool IsKeyIndex(int32_t index) {
@@ -45,7 +98,12 @@ bool IsKeyIndex(int32_t index) {
 }
 
 void FormatKeyName(char* out, size_t size, int32_t index) {
-    std::snprintf(out, size, "%s", IsKeyIndex(index) ? engine.table[index].label : "N/A");
+    const char* name = IsKeyIndex(index) ? engine.table[index].label : "N/A";
+    size_t n = 0;
+    for (; n + 1 < size && name[n] != 0; ++n) {
+        out[n] = name[n]; // a label longer than the field is cut
+    }
+    out[n] = 0;
 }
 
 // Newest first, each name followed by a blank. When the names no longer fit the
@@ -61,14 +119,17 @@ void FormatRecentKeys(char* out, size_t size) {
             break;
         }
         const char* label = engine.table[index].label;
-        size_t length = std::strlen(label);
-        if (used + length + 1 >= size) {
+        size_t end = used;
+        while (*label != 0 && end + 2 < size) {
+            out[end++] = *label++;
+        }
+        if (*label != 0) {
+            out[used] = 0; // this name and its blank do not fit whole
             break;
         }
-        std::memcpy(out + used, label, length);
-        out[used + length] = ' ';
-        used += length + 1;
-        out[used] = 0;
+        out[end++] = ' ';
+        out[end] = 0;
+        used = end;
     }
 }
 
@@ -110,16 +171,16 @@ void FormatStatistics(StatisticsTexts* texts) {
     const KeyStats& s = engine.stats;
     const size_t size = sizeof texts->fields[0];
     char(*f)[sizeof texts->fields[0]] = texts->fields;
-    FormatCode(f[0], size, s.lastBiosCode);
+    FormatCode(f[0], s.lastBiosCode);
     if (s.lastWindowsCode >= 0) {
-        FormatCode(f[1], size, s.lastWindowsCode);
+        FormatCode(f[1], s.lastWindowsCode);
     } else {
-        std::memcpy(f[1], f[0], size); // a mouse button shows its name in both
+        std::strcpy(f[1], f[0]); // a mouse button shows its name in both
     }
-    std::snprintf(f[2], size, "%dms", s.depressTimeMs);
-    std::snprintf(f[3], size, "%dms", s.lagTimeMs);
-    std::snprintf(f[4], size, "%s", s.lastExtended != 0 ? "E" : "");
-    std::memcpy(f[5], f[4], size);
+    FormatMilliseconds(f[2], s.depressTimeMs);
+    FormatMilliseconds(f[3], s.lagTimeMs);
+    PutText(f[4], s.lastExtended != 0 ? "E" : "");
+    PutText(f[5], f[4]);
     FormatKeyName(f[6], size, s.lastDownIndex);
     FormatKeyName(f[7], size, s.lastUpIndex);
     FormatRecentKeys(texts->recentKeys, sizeof texts->recentKeys);

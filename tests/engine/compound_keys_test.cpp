@@ -135,15 +135,21 @@ TEST_F(EngineTest, ModifiedKeysNeedBothKeysInEitherOrder) {
     }
 }
 
-TEST_F(EngineTest, NotTestableModifierNeverCountsAsHeld) {
+TEST_F(EngineTest, HeldKeysAsTheModifiedKeysSeeThem) {
     Key(18, 56, "Alt", 0, NotTestable);
     Key(65, 30, "A");
-    int m = Modified("Alt+A", 65, 18);
+    Key(300, 90, "Wide"); // a code beyond the virtual-key range
+    int alt = Modified("Alt+A", 65, 18);
+    int wide = Modified("Wide+A", 65, 300);
+    int same = Modified("A+A", 65, 65);
     Use();
     altShortcuts.altAbout = false;
     Down(18, 56);
     Down(65, 30);
-    EXPECT_EQ(Untested, Status(m));
+    Down(300, 90);
+    EXPECT_EQ(Untested, Status(alt)) << "a not-testable modifier never counts as held";
+    EXPECT_EQ(BeingPressed, Status(wide));
+    EXPECT_EQ(Untested, Status(same)) << "the modifier's own key is never its base too";
 }
 
 } // namespace

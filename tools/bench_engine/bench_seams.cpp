@@ -1,0 +1,52 @@
+// The window system as the benchmark sees it: the counter is a variable the event
+// stream advances, the statistics are formatted as the program would (only the
+// SetDlgItemText calls are left out), everything else does nothing.
+#include <cstdint>
+
+#include "app/message_box.h"
+#include "engine/engine_seams.h"
+#include "engine/led_test.h"
+#include "engine/statistics.h"
+#include "testrun/plugin_link.h"
+
+int64_t benchCounter = 0;
+static StatisticsTexts benchTexts;
+
+int64_t ReadCounter() {
+    return benchCounter;
+}
+void DrawKey(WindowHandle, DrawHandle, int) {}
+void UpdateStatistics(WindowHandle) {
+    FormatStatistics(&benchTexts);
+}
+void PostCommand(WindowHandle, int) {}
+void RepaintWindow(WindowHandle) {}
+void FocusWindow(WindowHandle) {}
+void DestroyMainWindow(WindowHandle) {}
+int RunPassVerification(WindowHandle) {
+    return 1;
+}
+int RunFailReason(WindowHandle) {
+    return 1;
+}
+int RunSerial(WindowHandle) {
+    return 1;
+}
+
+void ReadKeyboardState(uint8_t state[256]) {
+    for (int i = 0; i < 256; ++i) {
+        state[i] = 0;
+    }
+}
+void SendLockKeyToggle(int) {}
+void StartLedTimer(WindowHandle) {}
+void KillLedTimer() {}
+
+void* OpenHostMapping(const char*, void**, int* failure) {
+    *failure = 2;
+    return nullptr;
+}
+void SleepMilliseconds(int) {}
+int ShowMessage(WindowHandle, const char*, const char*, MessageIcon) {
+    return 1;
+}
