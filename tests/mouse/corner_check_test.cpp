@@ -2,7 +2,6 @@
 
 #include "mouse/corner_check.h"
 #include "mouse/dialog_placement.h"
-#include "resources/mouse_dialog_ids.h"
 
 namespace {
 
@@ -41,14 +40,6 @@ TEST(CornerCheck, FirstMatchWinsOnATinyScreen) {
     EXPECT_EQ(TopLeftCorner, FindScreenCorner(1, 1, 3, 3));
     EXPECT_EQ(TopRightCorner, FindScreenCorner(3, 1, 4, 3));
     EXPECT_EQ(BottomLeftCorner, FindScreenCorner(0, 3, 3, 4));
-}
-
-TEST(CornerCheck, StatusFields) {
-    EXPECT_EQ(IDC_TOP_LEFT_STATUS, CornerStatusField(TopLeftCorner));
-    EXPECT_EQ(IDC_TOP_RIGHT_STATUS, CornerStatusField(TopRightCorner));
-    EXPECT_EQ(IDC_BOTTOM_LEFT_STATUS, CornerStatusField(BottomLeftCorner));
-    EXPECT_EQ(IDC_BOTTOM_RIGHT_STATUS, CornerStatusField(BottomRightCorner));
-    EXPECT_EQ(0, CornerStatusField(NoCorner));
 }
 
 TEST(DialogPlacement, BlockCentredOnTheFirstMonitor) {

@@ -126,13 +126,4 @@ TEST_F(DriftTestTest, StartPositionSurvivesReopening) {
     EXPECT_STREQ("Start Co-ordinates: 33,44\nCurrent Co-ordinates: 0,0", MoveTo(0, 0).coordinates);
 }
 
-TEST_F(DriftTestTest, ReopeningDuringARunLeavesItIdle) {
-    Start(0);
-    RunTicks(200, 6000);
-    OpenDriftTest(kFrequency);
-    EXPECT_FALSE(driftTest.running);
-    EXPECT_FALSE(driftTest.watching);
-    EXPECT_STREQ("Start Co-ordinates: 1,2", MoveTo(1, 2).coordinates);
-}
-
 } // namespace
