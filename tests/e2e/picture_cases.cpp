@@ -149,6 +149,22 @@ void SendEscape(HWND window) {
     SendInput(2, in, sizeof(INPUT));
 }
 
+// Key events in one batch, as a keyboard controller sends a hotkey's run of codes.
+void SendKeys(const Program& p, std::initializer_list<Key> keys, DWORD upFlag) {
+    BringToFront(p);
+    Sleep(300); // let the activation's repaint finish, so nothing comes between the events
+    std::vector<INPUT> in;
+    for (const Key& k : keys) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k.vk;
+        i.ki.wScan = k.scan;
+        i.ki.dwFlags = upFlag | (k.extended ? KEYEVENTF_EXTENDEDKEY : 0);
+        in.push_back(i);
+    }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
 int ParseInt(const std::string& text) {
     return std::atoi(text.c_str());
 }
@@ -333,5 +349,43 @@ E2E_CASE(about_box_centred_and_closed_with_escape) {
         SendEscape(box);
         CHECK(WaitGone(box));
     }
+    CHECK(CloseProgram(p));
+}
+
+// The bundled laptop layout: a hotkey that arrives as Ctrl+Alt+F10 within its 50 ms
+// turns the "Mute" key green; Alt held with Z lights "Alt+Z" red, then green when both
+// are up.
+E2E_CASE(bundled_laptop_hotkey_and_alt_z) {
+    std::string layout;
+    REQUIRE(ReadWholeFile(CLAVORO_LAYOUT_SOURCES "/Laptop15.kbl", &layout));
+    Program p;
+    REQUIRE(PrepareProgramFolder() && WriteLayout("Laptop15", layout.c_str()) &&
+            StartProgram(p, "") && WaitMainWindow(p));
+    PlaceWindow(p.main, 0, 0, 1000, 760); // room for the whole picture
+    REQUIRE(WaitUntil([&] {
+        RECT r;
+        GetWindowRect(p.main, &r);
+        return r.right == 1000;
+    }));
+    const PictureArea area = Picture(p.main);
+    const RECT mute = ScreenBox(area, KeyBox{531, 9, 38, 22});
+    const RECT altZ = ScreenBox(area, KeyBox{560, 292, 80, 28});
+    const Key ctrl = {VK_CONTROL, 0x1D, false};
+    const Key alt = {VK_MENU, 0x38, false};
+    const Key f10 = {VK_F10, 0x44, false};
+    const Key z = {'Z', 0x2C, false};
+
+    SendKeys(p, {ctrl, alt, f10}, 0);
+    SendKeys(p, {f10, alt, ctrl}, KEYEVENTF_KEYUP);
+    CHECK(WaitUntil([&] { return ShowsHatch(mute, kGreen); }));
+
+    KeyDown(p, alt);
+    KeyDown(p, z);
+    CHECK(WaitUntil([&] { return ShowsHatch(altZ, kRed); }));
+    KeyUp(p, z);
+    CHECK(ShowsHatch(altZ, kRed)); // Alt still held
+    KeyUp(p, alt);
+    CHECK(WaitUntil([&] { return ShowsHatch(altZ, kGreen); }));
+
     CHECK(CloseProgram(p));
 }
