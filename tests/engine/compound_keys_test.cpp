@@ -85,21 +85,6 @@ TEST_F(EngineTest, CompoundKeysMatchRunsWithinTheirTime) {
     }
 }
 
-TEST_F(EngineTest, SortsAreAscendingAndStable) {
-    int32_t codes[] = {5, -3, 90, 5, 0};
-    SortCodesAscending(codes, 5);
-    EXPECT_EQ((std::vector<int32_t>{-3, 0, 5, 5, 90}), std::vector<int32_t>(codes, codes + 5));
-    Key(kZ, 44, "Z");
-    Key(kX, 45, "X");
-    Use();
-    KeyHistoryEntry entries[] = {{0, 1, 300}, {1, 7, 200}};
-    SortHistoryByKeyCode(entries, 2);
-    EXPECT_EQ(1, entries[0].keyIndex);
-    EXPECT_EQ(7, entries[0].pressKind);
-    EXPECT_EQ(300, entries[0].time);
-    EXPECT_EQ(0, entries[1].keyIndex);
-}
-
 struct ModifiedRow {
     const char* what;
     std::vector<int> strokes;   // key-downs; negative: key-ups

@@ -43,17 +43,4 @@ TEST_F(EngineTest, KeyTraceOfOnePressAndRelease) {
               log.str());
 }
 
-TEST_F(EngineTest, KeyTraceNeedsTheOption) {
-    std::string path = testing::TempDir() + "engine_key_trace_off.log";
-    Key(88, 45, "X");
-    Use();
-    ASSERT_EQ(1, OpenTestLog(path.c_str(), true));
-    Down(88, 45);
-    Up(88, 45);
-    CloseTestLog();
-    std::ifstream in(path, std::ios::ate);
-    EXPECT_EQ(0, static_cast<int>(in.tellg()));
-    std::remove(path.c_str());
-}
-
 } // namespace

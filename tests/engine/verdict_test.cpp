@@ -79,6 +79,16 @@ TEST_F(VerdictTest, DialogSequences) {
     EXPECT_EQ("User Selection: FAILED\n", Log()) << "only the failure writes this line";
 }
 
+TEST_F(VerdictTest, KeyTraceNamesTheVerdictKind) {
+    appState.detailedKeyLog = true;
+    EndTest(appState.mainWindow, false);
+    EndTest(appState.mainWindow, true);
+    EXPECT_EQ("Checking whether the test has passed. User verifiaction required: 0\n"
+              "User Selection: FAILED\n"
+              "Checking whether the test has passed. User verifiaction required: 1\n",
+              Log());
+}
+
 TEST_F(VerdictTest, PluginRunReportsToTheHostAndEnds) {
     appState.pluginMode = true;
     std::memset(fakeHostBlock, 0, sizeof fakeHostBlock);
