@@ -111,6 +111,9 @@ void FormatKeyName(char* out, size_t size, int32_t index) {
 // keys are the ones the operator is looking at, and a half name would mislead.
 void FormatRecentKeys(char* out, size_t size) {
     out[0] = 0;
+    if (engine.table == nullptr) {
+        return; // no layout (yet, or any more): the history names nothing
+    }
     size_t used = 0;
     int slot = PreviousSlot(engine.historyPos);
     for (int n = 0; n < kHistorySize; ++n, slot = PreviousSlot(slot)) {
