@@ -200,11 +200,14 @@ E2E_CASE(drift_passes) {
     int disabledThroughout = 1;
     WaitUntil(
         [&] {
+            // The buttons are read first: the program shows "Test passed" before it
+            // enables them, so enabled buttons with any other status are a fault.
+            const int enabled = ButtonsEnabled(dialog);
             const std::string status = ControlText(dialog, kDriftStatus);
             if (!status.empty() && (shown.empty() || shown.back() != status)) {
                 shown.push_back(status);
             }
-            if (!shown.empty() && status != "Test passed" && ButtonsEnabled(dialog) != 0) {
+            if (!shown.empty() && status != "Test passed" && enabled != 0) {
                 disabledThroughout = 0;
             }
             return status == "Test passed";
@@ -252,7 +255,8 @@ E2E_CASE(drift_fails_on_movement) {
     CHECK(WaitControlText(dialog, kDriftStatus, "Failed! Mouse movement detected"));
     const std::string failed =
         start + "\nCurrent Co-ordinates: " + PointerText(dialog, midX + 301, 220);
-    CHECK_EQ(ControlText(dialog, kDriftCoordinates), failed);
+    // The coordinates and the buttons follow the status line within the same message.
+    CHECK(WaitControlText(dialog, kDriftCoordinates, failed.c_str(), 1000));
     CHECK_EQ(ButtonsEnabled(dialog), 2);
 
     MouseMove(midX, 240);
