@@ -56,6 +56,16 @@ void DefaultLogPath(const char* modulePath, char* out, size_t size) {
     std::snprintf(out, size, "%s\\test.log", folder);
 }
 
+void AddLogExtension(char* path, size_t size) {
+    const char* part = std::strrchr(path, '\\');
+    part = part != nullptr ? part + 1 : path;
+    size_t length = std::strlen(path);
+    if (part[0] == 0 || std::strchr(part, '.') != nullptr || length + 4 >= size) {
+        return;
+    }
+    std::memcpy(path + length, ".log", 5);
+}
+
 const char* OsNameFromVersion(unsigned major, unsigned minor, unsigned platformId) {
     if (platformId == 1) {
         if (minor == 0) {

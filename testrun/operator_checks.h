@@ -36,6 +36,9 @@ bool IsValidLogFileName(const char* part);
 // The folder of modulePath (cut before its last backslash) followed by "\test.log".
 void DefaultLogPath(const char* modulePath, char* out, size_t size);
 
+// A chosen log name whose file part has no extension gets ".log" (when it fits).
+void AddLogExtension(char* path, size_t size);
+
 // Short name (at most 12 characters) of the system from its version record.
 const char* OsNameFromVersion(unsigned major, unsigned minor, unsigned platformId);
 

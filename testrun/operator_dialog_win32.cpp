@@ -49,6 +49,9 @@ static void BrowseForLogFile(HWND dialog) {
         file[0] = 0;
         chosen = GetOpenFileNameA(&ofn);
     }
+    if (chosen) {
+        AddLogExtension(file, sizeof file); // not every file dialog honours lpstrDefExt
+    }
     SetDlgItemTextA(dialog, IDC_LOG_FILE_NAME, chosen ? file : defaultPath);
 }
 

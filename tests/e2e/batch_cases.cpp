@@ -640,3 +640,31 @@ E2E_CASE(over_long_log_path) {
     PressButton(dialog, 1029);
     CHECK(WaitExit(p));
 }
+
+// "..." opens the file dialog at test.log beside the program; cancelling puts that
+// default into the field, a name typed without extension comes back as a .log.
+E2E_CASE(browse_for_log_file) {
+    REQUIRE(PrepareBatchFolder());
+    Program p;
+    REQUIRE(StartProgram(p, "/b"));
+    REQUIRE(WaitMainWindow(p));
+    HWND dialog = WaitDialog(p, kOperatorTitle);
+    REQUIRE(dialog != nullptr);
+    SetDlgItemTextA(dialog, 1028, "typed before");
+    PressButton(dialog, 1005);
+    HWND files = WaitDialog(p, "Select a Log filename");
+    REQUIRE(files != nullptr);
+    PressButton(files, IDCANCEL);
+    CHECK(WaitControlText(dialog, 1028, InFolder("test.log").c_str()));
+
+    WaitUntil([&] { return !IsWindow(files); }, 5000);
+    PressButton(dialog, 1005);
+    files = WaitDialog(p, "Select a Log filename");
+    REQUIRE(files != nullptr);
+    SetDlgItemTextA(files, 0x47C, "line3"); // the file name box
+    PressButton(files, IDOK);
+    CHECK(WaitControlText(dialog, 1028, InFolder("line3.log").c_str()));
+    WaitUntil([&] { return !IsWindow(files); }, 5000);
+    PressButton(dialog, 1029);
+    CHECK(WaitExit(p));
+}

@@ -196,6 +196,28 @@ TEST(LogFileName, DefaultPathBesideTheProgram) {
     EXPECT_EQ(0, std::strncmp(small, deep.c_str(), 399));
 }
 
+TEST(LogFileName, ChosenNameGetsTheLogExtension) {
+    const struct {
+        const char* chosen;
+        const char* result;
+    } cases[] = {
+        {"C:\\logs\\line3", "C:\\logs\\line3.log"},
+        {"C:\\logs\\line3.txt", "C:\\logs\\line3.txt"},
+        {"C:\\logs.d\\line3", "C:\\logs.d\\line3.log"},
+        {"C:\\logs\\", "C:\\logs\\"},
+    };
+    for (const auto& c : cases) {
+        char path[260];
+        std::snprintf(path, sizeof path, "%s", c.chosen);
+        AddLogExtension(path, sizeof path);
+        EXPECT_STREQ(c.result, path);
+    }
+    // No room left: the name stays as chosen rather than being cut.
+    char full[16] = "C:\\a\\bcdefghij";
+    AddLogExtension(full, sizeof full);
+    EXPECT_STREQ("C:\\a\\bcdefghij", full);
+}
+
 TEST(OsName, FromTheVersionRecord) {
     const struct {
         unsigned major, minor, platform;
