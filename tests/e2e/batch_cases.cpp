@@ -661,7 +661,9 @@ E2E_CASE(browse_for_log_file) {
     PressButton(dialog, 1005);
     files = WaitDialog(p, "Select a Log filename");
     REQUIRE(files != nullptr);
-    SetDlgItemTextA(files, 0x47C, "line3"); // the file name box
+    // The file name box (0x47C) starts with the default name; type over it only then.
+    CHECK(WaitControlText(files, 0x47C, "test.log"));
+    SetDlgItemTextA(files, 0x47C, "line3");
     PressButton(files, IDOK);
     CHECK(WaitControlText(dialog, 1028, InFolder("line3.log").c_str()));
     WaitUntil([&] { return !IsWindow(files); }, 5000);
