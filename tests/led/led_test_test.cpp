@@ -69,25 +69,15 @@ TEST_F(LedTest, TicksFollowTheCycleFromAnyStartingLocks) {
     }
 }
 
-TEST_F(LedTest, EachTickSetsCapsThenScrollThenNum) {
-    ledStep = 3; // all three go on
+// A tick sets Caps, Scroll, Num; a stop restores Num, Caps, Scroll.
+TEST_F(LedTest, LockKeysAreSentInTheirFixedOrder) {
+    ledStep = 3; // all three go on, then all three must come back off
     ToggleLedTest(kWindow);
     LedTestTick();
-    EXPECT_EQ((std::vector<int>{kCaps, kScroll, kNum}), fakeLockToggles);
-}
-
-TEST_F(LedTest, StopRestoresNumCapsScrollInThatOrder) {
-    ledStep = 3;
-    SetLocks({false, false, false});
     ToggleLedTest(kWindow);
-    LedTestTick(); // all on
-    fakeLockToggles.clear();
-    ToggleLedTest(kWindow); // stops
     EXPECT_FALSE(ledTestRunning);
     EXPECT_FALSE(fakeLedTimerRunning);
-    EXPECT_EQ((std::vector<int>{kNum, kCaps, kScroll}), fakeLockToggles);
-    Locks now = CurrentLocks();
-    EXPECT_FALSE(now.caps || now.scroll || now.num);
+    EXPECT_EQ((std::vector<int>{kCaps, kScroll, kNum, kNum, kCaps, kScroll}), fakeLockToggles);
 }
 
 TEST_F(LedTest, StopAfterAnyNumberOfTicksGivesBackTheOperatorsLocks) {
@@ -113,6 +103,10 @@ TEST_F(LedTest, RestartContinuesTheCycleWhereItStopped) {
     LedTestTick();
     ToggleLedTest(kWindow);
     ASSERT_EQ(2, ledStep);
+    const size_t sent = fakeLockToggles.size();
+    LedTestTick(); // stopped: nothing happens
+    EXPECT_EQ(sent, fakeLockToggles.size());
+    EXPECT_EQ(2, ledStep);
     SetLocks({true, false, true});
     ToggleLedTest(kWindow);
     LedTestTick(); // row 2: Caps off, Scroll on, Num off
@@ -129,12 +123,6 @@ TEST_F(LedTest, BothDirectionsRepaintAndGiveTheFocusBack) {
     EXPECT_EQ(
         (std::vector<std::string>{"RepaintWindow", "FocusWindow", "RepaintWindow", "FocusWindow"}),
         engineCalls);
-}
-
-TEST_F(LedTest, TickWhileStoppedDoesNothing) {
-    LedTestTick();
-    EXPECT_TRUE(fakeLockToggles.empty());
-    EXPECT_EQ(0, ledStep);
 }
 
 TEST_F(LedTest, SetLockKeySendsOnlyWhenTheToggleBitDiffers) {
