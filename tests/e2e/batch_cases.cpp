@@ -36,6 +36,25 @@ HWND WaitDialog(const Program& p, const char* title, int timeoutMs = kWaitMs) {
     return found;
 }
 
+// The dialog stands where the placement rule puts it: centred on the main window,
+// kept on the screen at the left and top first.
+int IsCentredOnMain(const Program& p, HWND dialog) {
+    RECT d, m;
+    GetWindowRect(dialog, &d);
+    GetWindowRect(p.main, &m);
+    const int w = d.right - d.left, h = d.bottom - d.top;
+    int x = m.left + (m.right - m.left - w) / 2;
+    int y = m.top + (m.bottom - m.top - h) / 2;
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    x = x < 0 ? 0 : (x + w > sw ? sw - w : x);
+    y = y < 0 ? 0 : (y + h > sh ? sh - h : y);
+    if (d.left == x && d.top == y) {
+        return 1;
+    }
+    printf("  dialog at %ld,%ld, expected %d,%d\n", d.left, d.top, x, y);
+    return 0;
+}
+
 int IsChecked(HWND dialog, int id) {
     return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -324,6 +343,7 @@ E2E_CASE(operator_messages) {
     REQUIRE(WaitMainWindow(p));
     HWND dialog = WaitDialog(p, kOperatorTitle);
     REQUIRE(dialog != nullptr);
+    CHECK(IsCentredOnMain(p, dialog));
     CHECK(IsChecked(dialog, 1030));
     CHECK(!IsChecked(dialog, 1031));
     CHECK_EQ(ControlText(dialog, 1028), std::string(""));
@@ -517,6 +537,7 @@ E2E_CASE(verdict_dialogs_hold) {
     REQUIRE(StartRun(p, "/b", Standard()));
     HWND serial = WaitDialog(p, kSerialTitle);
     REQUIRE(serial != nullptr);
+    CHECK(IsCentredOnMain(p, serial));
     SetDlgItemTextA(serial, 1024, "S1");
     PressButton(serial, 1033);
     CHECK(WaitControlText(serial, 1034, "Please enter a Serial Number and Version"));
@@ -528,6 +549,7 @@ E2E_CASE(verdict_dialogs_hold) {
     PressAll(p, {kKeyA, kKeyB, kKeyC});
     HWND pass = WaitDialog(p, kPassTitle);
     REQUIRE(pass != nullptr);
+    CHECK(IsCentredOnMain(p, pass));
     CHECK((GetWindowLongA(pass, GWL_STYLE) & WS_SYSMENU) == 0);
     PressButton(pass, IDCANCEL);
     PostMessageA(pass, WM_CLOSE, 0, 0);
@@ -538,6 +560,8 @@ E2E_CASE(verdict_dialogs_hold) {
     PressButton(pass, 7);
     HWND fail = WaitDialog(p, kFailTitle);
     REQUIRE(fail != nullptr);
+    CHECK(IsCentredOnMain(p, fail));
+    CHECK((GetWindowLongA(fail, GWL_STYLE) & WS_SYSMENU) == 0);
     PressButton(fail, IDCANCEL);
     PostMessageA(fail, WM_CLOSE, 0, 0);
     Sleep(500);
