@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/temp_path.h"
+
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "tests/fakes/fake_messages.h"
@@ -108,7 +110,7 @@ TEST(CommandLineTest, OverlongValuesAreCutToTheirBuffers) {
 class TraceOptionTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        path = ::testing::TempDir() + "clavoro_command_line_trace.txt";
+        path = TempPath("command_line_trace.txt");
         std::remove(path.c_str());
     }
     void TearDown() override {

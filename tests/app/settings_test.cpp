@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/temp_path.h"
+
 #include "app/app_state.h"
 #include "app/settings.h"
 
@@ -50,7 +52,7 @@ TEST(SettingsTest, SecondLineIsScannedLikeFourCommaSeparatedNumbers) {
 class SettingsFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        path = ::testing::TempDir() + "clavoro_settings_test.ini";
+        path = TempPath("settings_test.ini");
         std::remove(path.c_str());
     }
     void TearDown() override { std::remove(path.c_str()); }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/temp_path.h"
+
 #include "app/app_state.h"
 #include "app/trace.h"
 
@@ -21,7 +23,7 @@ class TraceTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetAppState();
-        path = ::testing::TempDir() + "clavoro_trace_test.txt";
+        path = TempPath("trace_test.txt");
         std::remove(path.c_str());
     }
     void TearDown() override { std::remove(path.c_str()); }
