@@ -50,7 +50,8 @@
 //   PressButton(dialog, id)     posts WM_COMMAND/BN_CLICKED: never blocks on a modal
 //                               dialog the click opens.
 //   WaitExit(p, &code)          the process ended on its own.
-//   CloseProgram(p)             WM_CLOSE to the main window and wait for the end; if
+//   CloseProgram(p)             WM_CLOSE to the main window and wait for the end; an
+//                               exit code other than 0 (a crash) fails the case; if
 //                               it does not end it is terminated and the case fails.
 //   Every process started is ended when the case returns (a leftover is a failure).
 //

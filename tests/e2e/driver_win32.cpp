@@ -455,8 +455,10 @@ int CloseProgram(Program& p) {
     if (p.main != nullptr) {
         PostMessageA(p.main, WM_CLOSE, 0, 0);
     }
-    if (WaitExit(p)) {
-        return 1;
+    DWORD code = 0;
+    if (WaitExit(p, &code)) {
+        // Every normal end returns 0; anything else is a crash (an exception code).
+        return code == 0 ? 1 : CheckEqual(__FILE__, __LINE__, "exit code", code, 0);
     }
     TerminateProcess(p.info.hProcess, 99);
     WaitForSingleObject(p.info.hProcess, 5000);
