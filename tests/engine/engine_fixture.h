@@ -1,7 +1,14 @@
-// A hand-built key table and helpers that send key events to the engine, with the
-// counter in microseconds (1000 ticks per millisecond).
+// A hand-built key table, key events sent to the engine from a short script, and the
+// test log read back. The counter runs in microseconds (1000 ticks per millisecond).
 #pragma once
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -17,8 +24,8 @@
 class EngineTest : public ::testing::Test {
   protected:
     std::vector<KeyRecord> rows;
-    std::vector<std::vector<int32_t>> codeLists;
-    std::vector<std::string> labels;
+    std::deque<std::vector<int32_t>> codeLists; // a deque never moves what it holds
+    std::string logPath;
 
     void SetUp() override {
         ResetAppState();
@@ -33,66 +40,100 @@ class EngineTest : public ::testing::Test {
     }
     void TearDown() override { CloseTestLog(); }
 
-    KeyRecord& Row(int32_t code, int32_t scan, const char* label, int32_t status) {
+    int Key(int32_t code, int32_t scan, const char* label, uint32_t ext = 0,
+            int32_t status = Untested) {
         KeyRecord r = {};
         r.keyCode = code;
         r.scanCode = scan;
         r.label = const_cast<char*>(label);
         r.status = status;
+        r.extended = code < 0 ? 1 : ext;
         r.baseCode = r.modifierCode = -1;
         r.compoundTime = -1;
         rows.push_back(r);
-        return rows.back();
-    }
-    int Key(int32_t code, int32_t scan, const char* label, uint32_t ext = 0,
-            int32_t status = Untested) {
-        Row(code, scan, label, status).extended = code < 0 ? 1 : ext;
         return static_cast<int>(rows.size()) - 1;
     }
-    // Codes in the order a layout file lists them; the record keeps them newest first.
-    int Compound(const char* label, int64_t time, int32_t status, std::vector<int32_t> codes) {
-        Row(kCompoundCode, kCompoundCode, label, status).compoundTime = time;
-        std::vector<int32_t> stored(codes.rbegin(), codes.rend());
-        stored.push_back(-1);
-        codeLists.push_back(stored);
-        return static_cast<int>(rows.size()) - 1;
+    // Letter keys in the order a layout file lists them; the record keeps them newest first.
+    int Compound(const char* label, int64_t time, int32_t status, const std::string& letters) {
+        int k = Key(kCompoundCode, kCompoundCode, label, 0, status);
+        codeLists.emplace_back(letters.rbegin(), letters.rend());
+        codeLists.back().push_back(-1);
+        rows[k].compoundCodes = codeLists.back().data();
+        rows[k].compoundTime = time;
+        return k;
     }
     int Modified(const char* label, int32_t base, int32_t modifier) {
-        KeyRecord& r = Row(kModifiedCode, kModifiedCode, label, Untested);
-        r.baseCode = base;
-        r.modifierCode = modifier;
-        return static_cast<int>(rows.size()) - 1;
+        int k = Key(kModifiedCode, kModifiedCode, label);
+        rows[k].baseCode = base;
+        rows[k].modifierCode = modifier;
+        return k;
     }
     // Closes the table, makes it current and clears it as selecting a layout does.
     void Use() {
-        size_t next = 0;
-        for (KeyRecord& r : rows) {
-            if (r.keyCode == kCompoundCode) {
-                r.compoundCodes = codeLists[next++].data();
-            }
-        }
-        Row(kEndCode, kEndCode, "", Untested);
+        Key(kEndCode, kEndCode, "");
         engine.table = rows.data();
         ClearAll();
         engineCalls.clear();
     }
-    static intptr_t Param(int scan, bool ext = false, int repeat = 1) {
-        return repeat | (static_cast<intptr_t>(scan) << 16) | (ext ? 0x1000000 : 0);
+
+    void Send(bool down, int32_t code, int scan, bool ext, int repeat = 1) {
+        intptr_t lParam =
+            repeat | (static_cast<intptr_t>(scan & 0xFF) << 16) | (ext ? 0x1000000 : 0);
+        down ? OnKeyDown(appState.mainWindow, code, lParam)
+             : OnKeyUp(appState.mainWindow, code, lParam);
     }
-    void Down(int32_t code, int scan, bool ext = false, int repeat = 1) {
-        OnKeyDown(appState.mainWindow, code, Param(scan, ext, repeat));
-    }
-    void Up(int32_t code, int scan, bool ext = false) {
-        OnKeyUp(appState.mainWindow, code, Param(scan, ext));
+    // As the keyboard sends it: with the scan code and extended flag of the key's record.
+    void Press(bool down, int32_t code, int repeat = 1) {
+        auto r = std::find_if(rows.begin(), rows.end(),
+                              [code](const KeyRecord& k) { return k.keyCode == code; });
+        bool known = r != rows.end();
+        Send(down, code, known ? r->scanCode : 0, known && r->extended, repeat);
     }
     void AtMs(int64_t ms) { fakeCounter = ms * 1000; }
-    int32_t Status(int i) const { return rows[i].status; }
-    bool Called(const std::string& call) const {
-        for (const std::string& c : engineCalls) {
-            if (c == call) {
-                return true;
+    static int32_t CodeOf(const std::string& key) {
+        return key[0] >= 'A' && key[0] <= 'Z' ? key[0] : std::stoi(key);
+    }
+    // Strokes apart by blanks: a letter (its virtual-key code) or a code, "^" before it
+    // for the release, "@ms" after it to set the counter first. Returns the status of
+    // record `watch` after each stroke, one digit each as the key trace prints them.
+    std::string Play(const std::string& script, int watch = -1) {
+        std::istringstream in(script);
+        std::string t, trail;
+        while (in >> t) {
+            if (t.find('@') != std::string::npos) {
+                AtMs(std::stoll(t.substr(t.find('@') + 1)));
+            }
+            Press(t[0] != '^', CodeOf(t.substr(t[0] == '^'))); // stoi stops at the "@"
+            if (watch >= 0) {
+                trail += static_cast<char>('0' + Status(watch));
             }
         }
-        return false;
+        return trail;
+    }
+
+    int32_t Status(int i) const { return rows[i].status; }
+    // The recorded calls apart by blanks; with a prefix, only those calls, without it.
+    static std::string Calls(const std::string& prefix = "") {
+        std::string out;
+        for (const std::string& c : engineCalls) {
+            if (c.compare(0, prefix.size(), prefix) == 0) {
+                out += (out.empty() ? "" : " ") + c.substr(prefix.size());
+            }
+        }
+        return out;
+    }
+    static bool Called(const std::string& c) { return Calls().find(c) != std::string::npos; }
+
+    void OpenLog() {
+        logPath =
+            testing::TempDir() + testing::UnitTest::GetInstance()->current_test_info()->name();
+        ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
+    }
+    std::string Log() {
+        CloseTestLog();
+        std::ifstream in(logPath);
+        std::string text(std::istreambuf_iterator<char>(in), {});
+        std::remove(logPath.c_str());
+        return text;
     }
 };

@@ -4,30 +4,22 @@
 
 std::vector<std::string> engineCalls;
 int64_t fakeCounter = 0;
-int64_t fakeCounterStep = 0;
 int fakePassResult = 1;
 int fakeSerialResult = 1;
-bool fakeLogDrawKey = true;
 
 void ResetFakeEngineSeams() {
     engineCalls.clear();
     fakeCounter = 0;
-    fakeCounterStep = 0;
     fakePassResult = 1;
     fakeSerialResult = 1;
-    fakeLogDrawKey = true;
 }
 
 int64_t ReadCounter() {
-    int64_t now = fakeCounter;
-    fakeCounter += fakeCounterStep;
-    return now;
+    return fakeCounter;
 }
 
 void DrawKey(WindowHandle, DrawHandle, int index) {
-    if (fakeLogDrawKey) {
-        engineCalls.push_back("DrawKey " + std::to_string(index));
-    }
+    engineCalls.push_back("DrawKey " + std::to_string(index));
 }
 void UpdateStatistics(WindowHandle) {
     engineCalls.push_back("UpdateStatistics");

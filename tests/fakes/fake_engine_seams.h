@@ -7,10 +7,8 @@
 #include <vector>
 
 extern std::vector<std::string> engineCalls;
-extern int64_t fakeCounter;     // what ReadCounter returns
-extern int64_t fakeCounterStep; // added to fakeCounter after every read
-extern int fakePassResult;      // RunPassVerification
-extern int fakeSerialResult;    // RunSerial
-extern bool fakeLogDrawKey;     // false: DrawKey calls are not logged
+extern int64_t fakeCounter;  // what ReadCounter returns
+extern int fakePassResult;   // RunPassVerification
+extern int fakeSerialResult; // RunSerial
 
 void ResetFakeEngineSeams();
