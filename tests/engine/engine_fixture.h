@@ -93,7 +93,7 @@ class EngineTest : public ::testing::Test {
     static int32_t CodeOf(const std::string& key) {
         return key[0] >= 'A' && key[0] <= 'Z' ? key[0] : std::stoi(key);
     }
-    // Strokes apart by blanks: a letter (its virtual-key code) or a code, "^" before it
+    // Strokes separated by blanks: a letter (its virtual-key code) or a code, "^" before it
     // for the release, "@ms" after it to set the counter first. Returns the status of
     // record `watch` after each stroke, one digit each as the key trace prints them.
     std::string Play(const std::string& script, int watch = -1) {
@@ -112,7 +112,7 @@ class EngineTest : public ::testing::Test {
     }
 
     int32_t Status(int i) const { return rows[i].status; }
-    // The recorded calls apart by blanks; with a prefix, only those calls, without it.
+    // The recorded calls joined by blanks; with a prefix, only those calls, without it.
     static std::string Calls(const std::string& prefix = "") {
         std::string out;
         for (const std::string& c : engineCalls) {

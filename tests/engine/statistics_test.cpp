@@ -5,7 +5,7 @@ namespace {
 
 class StatisticsTest : public EngineTest {
   protected:
-    // Fields first..last apart by "|".
+    // Fields first..last joined by "|".
     std::string Fields(int first = 0, int last = kStatisticsFieldCount - 1) {
         StatisticsTexts t;
         FormatStatistics(&t);
