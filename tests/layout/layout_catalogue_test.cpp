@@ -16,6 +16,13 @@ namespace {
 WindowHandle const kOwner = reinterpret_cast<WindowHandle>(0x5678);
 const char* const kKeyLine = "27,1,\"Esc\",\"false\",\"CVSTATUSUP\",0,10,12,28,24\n";
 
+// "caption|icon|text" of a shown message, for one comparison; every message has the owner.
+std::string Shown(const ShownMessage& m) {
+    EXPECT_EQ(kOwner, m.owner);
+    return m.caption + "|" + std::to_string(m.icon) + "|" + m.text;
+}
+const std::string kWarning = "Warning|" + std::to_string(kIconWarning) + "|";
+
 class CatalogueTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -58,12 +65,11 @@ TEST_F(CatalogueTest, MissingPictureIsSkippedWithAWarning) {
     EXPECT_EQ("*.kbl", fakeListedPattern);
     EXPECT_EQ((std::vector<std::string>{"A", "C", "US.Desk"}), Names());
     ASSERT_EQ(1u, shownMessages.size());
-    EXPECT_EQ("Cannot find the bitmap file\nB.bmp\ncorresponding to the keyboard layout file\n" +
+    EXPECT_EQ(kWarning +
+                  "Cannot find the bitmap file\nB.bmp\ncorresponding to the keyboard "
+                  "layout file\n" +
                   program + "\\B.kbl.\nSkipping file.",
-              shownMessages[0].text);
-    EXPECT_EQ("Warning", shownMessages[0].caption);
-    EXPECT_EQ(kIconWarning, shownMessages[0].icon);
-    EXPECT_EQ(kOwner, shownMessages[0].owner);
+              Shown(shownMessages[0]));
     EXPECT_EQ(-1, catalogue.slots[0]->table[1].keyCode);
 }
 
@@ -76,45 +82,40 @@ TEST_F(CatalogueTest, FilesWithoutDataOrWithErrors) {
     EXPECT_EQ(1, LoadLayoutCatalogue(kOwner));
     EXPECT_EQ((std::vector<std::string>{"Good"}), Names());
     ASSERT_EQ(3u, shownMessages.size());
-    EXPECT_EQ("Skipping the file \n" + program + "\\Comments.kbl\nas it contains no data.",
-              shownMessages[0].text);
-    EXPECT_EQ("Warning", shownMessages[0].caption);
-    EXPECT_EQ(kIconWarning, shownMessages[0].icon);
-    EXPECT_EQ("Syntax error in line 3 (excluding comment lines) of file\nBad.kbl\nSkipping file.",
-              shownMessages[1].text);
-    EXPECT_EQ("Skipping the file \n" + program + "\\Gone.kbl\nas it contains no data.",
-              shownMessages[2].text);
-    for (const ShownMessage& m : shownMessages) {
-        EXPECT_EQ(kOwner, m.owner);
-    }
+    EXPECT_EQ(kWarning + "Skipping the file \n" + program +
+                  "\\Comments.kbl\nas it contains no data.",
+              Shown(shownMessages[0]));
+    EXPECT_EQ("Clavoro - Error|64|Syntax error in line 3 (excluding comment lines) of file\n"
+              "Bad.kbl\nSkipping file.",
+              Shown(shownMessages[1]));
+    EXPECT_EQ(kWarning + "Skipping the file \n" + program + "\\Gone.kbl\nas it contains no data.",
+              Shown(shownMessages[2]));
 }
 
 TEST_F(CatalogueTest, OneHundredLayoutsAtMost) {
-    for (int i = 0; i < 105; ++i) {
-        AddLayout("L" + std::to_string(i) + ".kbl");
+    // A 101st layout stops the listing with an alert; one without its picture gets only
+    // its own warning.
+    for (bool extraHasPicture : {true, false}) {
+        FreeAllLayouts();
+        ResetFakeFolder();
+        shownMessages.clear();
+        for (int i = 0; i < 100; ++i) {
+            AddLayout("L" + std::to_string(i) + ".kbl");
+        }
+        AddLayout("Extra.kbl", kKeyLine, extraHasPicture);
+        EXPECT_EQ(100, LoadLayoutCatalogue(kOwner));
+        EXPECT_EQ("L0", Names().front());
+        EXPECT_EQ("L99", Names().back());
+        ASSERT_EQ(1u, shownMessages.size());
+        if (extraHasPicture) {
+            EXPECT_EQ("Alert|64|More than 100 valid .kbl files have been found.\nOnly the first "
+                      "one hundred will be taken.",
+                      Shown(shownMessages[0]));
+            EXPECT_EQ(101, fakeVisitedEntries) << "the listing stops at the 101st layout";
+        } else {
+            EXPECT_EQ(0u, shownMessages[0].text.find("Cannot find the bitmap file\nExtra.bmp"));
+        }
     }
-    EXPECT_EQ(100, LoadLayoutCatalogue(kOwner));
-    ASSERT_EQ(1u, shownMessages.size());
-    EXPECT_EQ("More than 100 valid .kbl files have been found.\nOnly the first one hundred will "
-              "be taken.",
-              shownMessages[0].text);
-    EXPECT_EQ("Alert", shownMessages[0].caption);
-    EXPECT_EQ(kIconInformation, shownMessages[0].icon);
-    EXPECT_EQ(101, fakeVisitedEntries) << "the listing stops at the 101st layout";
-    EXPECT_EQ("L0", Names().front());
-    EXPECT_EQ("L99", Names().back());
-
-    // A 101st file without its picture gets its own warning and no alert.
-    FreeAllLayouts();
-    ResetFakeFolder();
-    shownMessages.clear();
-    for (int i = 0; i < 100; ++i) {
-        AddLayout("L" + std::to_string(i) + ".kbl");
-    }
-    AddLayout("Extra.kbl", kKeyLine, false);
-    EXPECT_EQ(100, LoadLayoutCatalogue(kOwner));
-    ASSERT_EQ(1u, shownMessages.size());
-    EXPECT_EQ("Warning", shownMessages[0].caption);
 }
 
 TEST_F(CatalogueTest, NoLayoutAtAllAndTheTrace) {
@@ -124,12 +125,9 @@ TEST_F(CatalogueTest, NoLayoutAtAllAndTheTrace) {
     AddLayout("Empty.kbl", "");
     EXPECT_EQ(0, LoadLayoutCatalogue(kOwner));
     ASSERT_EQ(2u, shownMessages.size());
-    EXPECT_EQ("No valid keyboard layout (.kbl) files have been\nfound in the Clavoro "
-              "directory.\n\nAt least one .kbl file is required to run Clavoro.",
-              shownMessages[1].text);
-    EXPECT_EQ("Clavoro - Error", shownMessages[1].caption);
-    EXPECT_EQ(kIconWarning, shownMessages[1].icon);
-    EXPECT_EQ(kOwner, shownMessages[1].owner);
+    EXPECT_EQ("Clavoro - Error|48|No valid keyboard layout (.kbl) files have been\nfound in "
+              "the Clavoro directory.\n\nAt least one .kbl file is required to run Clavoro.",
+              Shown(shownMessages[1]));
 
     std::ifstream in(trace);
     std::stringstream text;
