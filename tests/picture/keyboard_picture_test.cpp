@@ -10,18 +10,22 @@
 namespace {
 
 TEST(PixelFont, WidthsAreProportionalWithOneGap) {
-    EXPECT_EQ(5, TextWidth("A", 1, 1));
-    EXPECT_EQ(11, TextWidth("AB", 2, 1));
-    EXPECT_EQ(22, TextWidth("AB", 2, 2));
-    EXPECT_EQ(1, TextWidth(".", 1, 1));
-    EXPECT_EQ(5, TextWidth("AB", 1, 1)); // only the first n characters
-    EXPECT_EQ(0, TextWidth("", 5, 1));
-    EXPECT_EQ(5, TextWidth("A\tB", 2, 1)); // characters without a glyph take no room
+    const struct {
+        const char* text;
+        int n, size, width;
+    } cases[] = {
+        {"A", 1, 1, 5},    {"AB", 2, 1, 11}, {"AB", 2, 2, 22},
+        {".", 1, 1, 1},    {"AB", 1, 1, 5}, // only the first n characters
+        {"", 5, 1, 0},                      //
+        {"A\tB", 2, 1, 5},                  // characters without a glyph take no room
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.width, TextWidth(c.text, c.n, c.size)) << c.text << " " << c.n;
+    }
     EXPECT_EQ(0, GlyphWidth('\x7f'));
     EXPECT_EQ(0, GlyphWidth('\xe9'));
     for (char c = 33; c < 127; ++c) {
-        EXPECT_GT(GlyphWidth(c), 0) << c;
-        EXPECT_LE(GlyphWidth(c), 5) << c;
+        EXPECT_TRUE(GlyphWidth(c) > 0 && GlyphWidth(c) <= 5) << c;
     }
 }
 
@@ -37,9 +41,8 @@ TEST(PixelFont, DrawsInkOnlyInsideTheGlyphBoxAndThePicture) {
     Picture p = MakePicture(20, 12, 0xFFFFFF);
     DrawText(&p, 2, 1, "-", 1, 1, 0);
     EXPECT_EQ(4, CountColour(p, 0));
-    for (int x = 2; x < 6; ++x) {
-        EXPECT_EQ(0u, p.pixels[4 * 20 + x]);
-    }
+    EXPECT_EQ(0u, p.pixels[4 * 20 + 2]) << "the dash starts at the left of the box";
+    EXPECT_EQ(0u, p.pixels[4 * 20 + 5]);
     Picture q = MakePicture(20, 12, 0xFFFFFF);
     DrawText(&q, 0, 0, "-", 1, 2, 0);
     EXPECT_EQ(16, CountColour(q, 0)); // 4 x 1 pixels, each 2 x 2
@@ -82,9 +85,8 @@ TEST(FitLabel, WrapsAtBlanksAndCutsWhatCannotFit) {
 }
 
 TEST(FitLabel, LongLabelsStayInsideTheBuffers) {
-    std::string label(500, 'i');
     LabelLines lines;
-    EXPECT_EQ(1, FitLabel(label.c_str(), 10000, 9, &lines));
+    EXPECT_EQ(1, FitLabel(std::string(500, 'i').c_str(), 10000, 9, &lines));
     EXPECT_LT(std::strlen(lines.text[0]), sizeof lines.text[0]);
 }
 
