@@ -6,7 +6,7 @@
 
 namespace {
 
-struct FileSpec {
+struct FileToWrite {
     const char* name;
     const char* text; // nullptr: a white bitmap
 };
@@ -39,7 +39,7 @@ const char* const kExitMessage = "No keyboard layout files found/n/nClavoro will
 E2E_CASE(unusable_layout_files) {
     struct Row {
         const char* what;
-        std::vector<FileSpec> files;
+        std::vector<FileToWrite> files;
         std::vector<Message> messages;
         const char* survivor; // the one listed layout, or nullptr: the program ends
     };
@@ -88,7 +88,7 @@ E2E_CASE(unusable_layout_files) {
     for (const Row& row : rows) {
         Note("%s", row.what);
         REQUIRE(PrepareProgramFolder());
-        for (const FileSpec& file : row.files) {
+        for (const FileToWrite& file : row.files) {
             CHECK(file.text != nullptr ? WriteTextFile(file.name, file.text)
                                        : WriteBitmap(file.name, RGB(255, 255, 255)));
         }
