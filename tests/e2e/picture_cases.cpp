@@ -10,9 +10,7 @@ namespace {
 
 // A on white, B with highlight 1 (pale blue while held).
 const char* const kTwoKeys = "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,40,50,60,40\r\n"
-                             "'B',48,\"B\",\"false\",\"CVSTATUSUP\",1,130,50,60,40\r\n"
-                             "\"VK_CONTROL\",29,\"Right Ctrl\",\"true\",\"CVSTATUSUP\",0,"
-                             "220,50,60,40\r\n";
+                             "'B',48,\"B\",\"false\",\"CVSTATUSUP\",1,130,50,60,40\r\n";
 struct KeyBox {
     int left, top, width, height;
 };
@@ -132,8 +130,14 @@ int StartWithTwoKeys(Program& p) {
            WaitMainWindow(p);
 }
 
-void PlaceWindow(HWND window, int x, int y, int w, int h) {
+// Moves and sizes the window, and waits until it is there.
+int PlaceWindow(HWND window, int x, int y, int w, int h) {
     SetWindowPos(window, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    return WaitUntil([&] {
+        RECT r;
+        GetWindowRect(window, &r);
+        return r.left == x && r.right - r.left == w;
+    });
 }
 
 void SendEscape(HWND window) {
@@ -205,12 +209,7 @@ E2E_CASE(picture_follows_the_window_width) {
     const int sizes[2][2] = {{820, 620}, {1180, 860}};
     float scales[2] = {0, 0};
     for (int i = 0; i < 2; ++i) {
-        PlaceWindow(p.main, 10, 10, sizes[i][0], sizes[i][1]);
-        REQUIRE(WaitUntil([&] {
-            RECT r;
-            GetWindowRect(p.main, &r);
-            return r.right - r.left == sizes[i][0];
-        }));
+        REQUIRE(PlaceWindow(p.main, 10, 10, sizes[i][0], sizes[i][1]));
         const PictureArea area = Picture(p.main);
         scales[i] = area.scale;
         Note("window %d x %d: picture control %d wide, scale %.4f", sizes[i][0], sizes[i][1],
@@ -245,17 +244,14 @@ E2E_CASE(picture_follows_the_window_width) {
     CHECK(CloseProgram(p));
 }
 
-// Codes, names, times, strip and rate after key presses with known gaps.
+// Depress time, lag and rate after key presses with known gaps (the codes and names
+// shown are the key cases' business); Clear empties them again.
 E2E_CASE(statistics_after_known_gaps) {
     Program p;
     REQUIRE(StartWithTwoKeys(p));
     REQUIRE(WaitControlText(p.main, kWindowsCode, "0 (0x0)"));
-    CHECK_EQ(ControlText(p.main, kRate), std::string("0.0"));
-    CHECK_EQ(ControlText(p.main, kLastKeyDown), std::string("N/A"));
-
     KeyDown(p, kKeyA);
     CHECK(WaitControlText(p.main, kWindowsCode, "65 (0x41)"));
-    CHECK_EQ(ControlText(p.main, kBiosCode), std::string("30 (0x1e)"));
     CHECK_EQ(ControlText(p.main, kRate), std::string("0.0")); // no interval yet
     Sleep(300);
     KeyUp(p, kKeyA);
@@ -268,32 +264,20 @@ E2E_CASE(statistics_after_known_gaps) {
     Sleep(300); // about 600 ms after A went down
     KeyDown(p, kKeyB);
     CHECK(WaitControlText(p.main, kLastKeyDown, "B"));
-    CHECK_EQ(ControlText(p.main, kWindowsCode), std::string("66 (0x42)"));
-    CHECK_EQ(ControlText(p.main, kBiosCode), std::string("48 (0x30)"));
-    CHECK_EQ(ControlText(p.main, kLastKeyUp), std::string("A"));
-    CHECK_EQ(ControlText(p.main, kRecentKeys), std::string("B A "));
     const int lag = ParseInt(ControlText(p.main, kLagTime));
     const double rate = std::atof(ControlText(p.main, kRate).c_str());
     Note("lag %d ms, rate %s", lag, ControlText(p.main, kRate).c_str());
     CHECK(lag >= 580 && lag < 900);
     // One interval over the lag: the rate shown is 1000 / lag to one decimal.
     CHECK(rate > 1000.0 / lag - 0.06 && rate < 1000.0 / lag + 0.06);
-    CHECK_EQ(ControlText(p.main, kWindowsExtended), std::string(""));
     KeyUp(p, kKeyB);
     CHECK(WaitControlText(p.main, kLastKeyUp, "B"));
-
-    PressKey(p, kKeyRightCtrl);
-    CHECK(WaitControlText(p.main, kWindowsExtended, "E"));
-    CHECK_EQ(ControlText(p.main, kBiosExtended), std::string("E"));
-    CHECK_EQ(ControlText(p.main, kWindowsCode), std::string("17 (0x11)"));
-    CHECK_EQ(ControlText(p.main, kBiosCode), std::string("29 (0x1d)"));
-    CHECK_EQ(ControlText(p.main, kRecentKeys), std::string("Right Ctrl B A "));
 
     PressButton(p.main, kClearButton);
     CHECK(WaitControlText(p.main, kWindowsCode, "0 (0x0)"));
     CHECK_EQ(ControlText(p.main, kRecentKeys), std::string(""));
     CHECK_EQ(ControlText(p.main, kLastKeyDown), std::string("N/A"));
-    CHECK_EQ(ControlText(p.main, kWindowsExtended), std::string(""));
+    CHECK_EQ(ControlText(p.main, kRate), std::string("0.0"));
     CHECK(CloseProgram(p));
 }
 
@@ -303,23 +287,17 @@ E2E_CASE(about_box_centred_and_closed_with_escape) {
     Program p;
     REQUIRE(StartWithTwoKeys(p));
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    struct Placement {
+    const struct {
         const char* what;
         int x;
-    };
-    const Placement placements[] = {
-        {"centred", 150},
-        {"half off the left edge", -400},
-        {"near the right edge", screenWidth - 300},
-    };
-    for (const Placement& place : placements) {
+    } placements[] = {{"centred", 150},
+                      {"half off the left edge", -400},
+                      {"near the right edge", screenWidth - 300}};
+    for (const auto& place : placements) {
         Note("main window %s", place.what);
-        PlaceWindow(p.main, place.x, 80, 800, 600);
+        REQUIRE(PlaceWindow(p.main, place.x, 80, 800, 600));
         RECT owner = {};
-        REQUIRE(WaitUntil([&] {
-            GetWindowRect(p.main, &owner);
-            return owner.left == place.x;
-        }));
+        GetWindowRect(p.main, &owner);
         PressButton(p.main, kAboutButton);
         HWND box = nullptr;
         REQUIRE(WaitUntil([&] { return (box = FindTopWindow(p, "#32770", "Orvane Clavoro")); }));
@@ -339,12 +317,8 @@ E2E_CASE(about_box_centred_and_closed_with_escape) {
         const int y = owner.top + (owner.bottom - owner.top - (r.bottom - r.top)) / 2;
         CHECK_EQ(r.left, x);
         CHECK_EQ(r.top, y);
-        if (place.x < 0) {
-            CHECK_EQ(r.left, 0);
-        }
-        if (place.x + 800 > screenWidth) {
-            CHECK_EQ(r.right, screenWidth);
-        }
+        CHECK(place.x >= 0 || r.left == 0); // the edge cases really reach the edge
+        CHECK(place.x + 800 <= screenWidth || r.right == screenWidth);
 
         SendEscape(box);
         CHECK(WaitGone(box));
@@ -361,12 +335,7 @@ E2E_CASE(bundled_laptop_hotkey_and_alt_z) {
     Program p;
     REQUIRE(PrepareProgramFolder() && WriteLayout("Laptop15", layout.c_str()) &&
             StartProgram(p, "") && WaitMainWindow(p));
-    PlaceWindow(p.main, 0, 0, 1000, 760); // room for the whole picture
-    REQUIRE(WaitUntil([&] {
-        RECT r;
-        GetWindowRect(p.main, &r);
-        return r.right == 1000;
-    }));
+    REQUIRE(PlaceWindow(p.main, 0, 0, 1000, 760)); // room for the whole picture
     const PictureArea area = Picture(p.main);
     const RECT mute = ScreenBox(area, KeyBox{531, 9, 38, 22});
     const RECT altZ = ScreenBox(area, KeyBox{560, 292, 80, 28});
