@@ -31,11 +31,15 @@ int WaitHostLine(const char* line, int timeoutMs = kWaitMs) {
     return 0;
 }
 
+int PrepareFolder(const char* layout) {
+    return PrepareProgramFolder() && WriteTextFile("P.kbl", layout) &&
+           WriteBitmap("P.bmp", RGB(255, 255, 255));
+}
+
 // Starts clavoro-host in the program folder with its output in host.txt, and finds
 // the Clavoro it started.
 int StartHosted(Hosted& h, const char* layout, const char* hostArguments) {
-    if (!PrepareProgramFolder() || !CopyBesideProgram("clavoro-host.exe") ||
-        !WriteTextFile("P.kbl", layout) || !WriteBitmap("P.bmp", RGB(255, 255, 255))) {
+    if (!PrepareFolder(layout) || !CopyBesideProgram("clavoro-host.exe")) {
         return 0;
     }
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -45,10 +49,8 @@ int StartHosted(Hosted& h, const char* layout, const char* hostArguments) {
     if (output == INVALID_HANDLE_VALUE) {
         return Fail(__FILE__, __LINE__, "host.txt");
     }
-    std::string exe = InFolder("clavoro-host.exe");
-    std::string commandLine = "\"" + exe + "\" " + hostArguments;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
+    const std::string exe = InFolder("clavoro-host.exe");
+    std::string line = "\"" + exe + "\" " + hostArguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -56,7 +58,7 @@ int StartHosted(Hosted& h, const char* layout, const char* hostArguments) {
     startup.hStdError = output;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION info = {};
-    BOOL ok = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    BOOL ok = CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr,
                              ProgramFolder(), &startup, &info);
     CloseHandle(output);
     if (!ok) {
@@ -241,9 +243,7 @@ E2E_CASE(connection_failures) {
         {"/p ARD_PLUGIN_INT_nobody", "Unable to initialize interface with Ardentis (2)"},
     };
     for (const auto& row : table) {
-        REQUIRE(PrepareProgramFolder());
-        REQUIRE(WriteTextFile("P.kbl", kFourKeys));
-        REQUIRE(WriteBitmap("P.bmp", RGB(255, 255, 255)));
+        REQUIRE(PrepareFolder(kFourKeys));
         Program p;
         REQUIRE(StartProgram(p, row.arguments));
         CHECK(ExpectMessage(p, "Clavoro: Error", row.text));
