@@ -9,6 +9,7 @@
 #include "app/main_layout.h"
 #include "app/main_window_win32.h"
 #include "app/message_box.h"
+#include "app/os_version_win32.h"
 #include "app/settings.h"
 #include "app/trace.h"
 #include "engine/key_drawing.h"
@@ -52,12 +53,7 @@ void ShowKeyboardLayoutName(HWND window) {
 }
 
 void RecordSystemVersion() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
-#pragma GCC diagnostic pop
+    const OSVERSIONINFOA version = ReadOsVersion();
     RecordPlatformVersion(static_cast<int>(version.dwPlatformId),
                           static_cast<int>(version.dwMajorVersion));
 }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "app/os_version_win32.h"
 #include "app/app_state.h"
 #include "app/main_layout.h"
 #include "app/settings.h"
@@ -56,12 +57,7 @@ int UseCommonAppDataFolder() {
 } // namespace
 
 void DetermineSettingsFolder() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&version);
-#pragma GCC diagnostic pop
+    const OSVERSIONINFOA version = ReadOsVersion();
     if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) {
         lstrcpynA(appState.settingsFolder, appState.programFolder, sizeof appState.settingsFolder);
         return;

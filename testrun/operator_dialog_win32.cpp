@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "app/os_version_win32.h"
 #include "app/about_box.h"
 #include "app/app_state.h"
 #include "resources/batch_dialog_ids.h"
@@ -56,14 +57,7 @@ static void BrowseForLogFile(HWND dialog) {
 }
 
 static const char* CurrentOsName() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!GetVersionExA(&version)) {
-        return OsNameFromVersion(0, 0, 0);
-    }
-#pragma GCC diagnostic pop
+    const OSVERSIONINFOA version = ReadOsVersion();
     return OsNameFromVersion(version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId);
 }
 
