@@ -18,8 +18,9 @@ ensure_packages() {
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
+    # With the recommended packages, as on the machines the tests were proven on (Wine's
+    # fonts and libraries among them).
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
 # The Windows build: Clavoro.exe and its tools, and the ready-to-run dist/Clavoro folder.
