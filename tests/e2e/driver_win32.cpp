@@ -516,14 +516,18 @@ void PressKey(const Program& p, Key key) {
     SendKey(key, KEYEVENTF_KEYUP);
 }
 
-void MouseMove(int x, int y) {
-    // Absolute coordinates are 0..65535 over the primary screen; round up so that
-    // the system's scaling back lands on the very pixel.
+// Absolute coordinates are 0..65535 over the primary screen; round up so that the
+// system's scaling back lands on the very pixel.
+static POINT AbsolutePoint(int x, int y) {
     const long long width = GetSystemMetrics(SM_CXSCREEN);
     const long long height = GetSystemMetrics(SM_CYSCREEN);
-    const LONG dx = static_cast<LONG>((x * 65536LL + width - 1) / width);
-    const LONG dy = static_cast<LONG>((y * 65536LL + height - 1) / height);
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy);
+    return {static_cast<LONG>((x * 65536LL + width - 1) / width),
+            static_cast<LONG>((y * 65536LL + height - 1) / height)};
+}
+
+void MouseMove(int x, int y) {
+    const POINT a = AbsolutePoint(x, y);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, a.x, a.y);
     WaitUntil(
         [&] {
             POINT at;
@@ -539,8 +543,12 @@ void Click(const Program& p, int x, int y, MouseButton button) {
     static const DWORD upFlags[] = {MOUSEEVENTF_LEFTUP, MOUSEEVENTF_MIDDLEUP, MOUSEEVENTF_RIGHTUP};
     BringToFront(p);
     MouseMove(x, y);
-    SendMouse(downFlags[button], 0, 0);
-    SendMouse(upFlags[button], 0, 0);
+    // The buttons carry the position too: under Wine a button event alone may still be
+    // placed where the pointer was before the move.
+    const POINT a = AbsolutePoint(x, y);
+    const DWORD at = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendMouse(downFlags[button] | at, a.x, a.y);
+    SendMouse(upFlags[button] | at, a.x, a.y);
 }
 
 RECT ControlScreenRect(HWND main, int id) {
