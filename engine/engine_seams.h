@@ -5,12 +5,12 @@
 
 #include "app/handles.h"
 
-int64_t ReadCounter(); // QueryPerformanceCounter
+int64_t ReadCounter(); // QueryPerformanceCounter when the event being handled was made
 
 void DrawKey(WindowHandle window, DrawHandle dc, int index); // dc null: the picture control's
-void UpdateStatistics(WindowHandle window);                   // the ten statistics controls
-void PostCommand(WindowHandle window, int commandId);         // WM_COMMAND posted to window
-void RepaintWindow(WindowHandle window);                      // invalidate all, no erase
+void UpdateStatistics(WindowHandle window);                  // the ten statistics controls
+void PostCommand(WindowHandle window, int commandId);        // WM_COMMAND posted to window
+void RepaintWindow(WindowHandle window);                     // invalidate all, no erase
 void FocusWindow(WindowHandle window);
 void DestroyMainWindow(WindowHandle window);
 

@@ -1,11 +1,30 @@
 // The window-system operations the key engine calls.
 #include <windows.h>
 
+#include "app/app_state.h"
 #include "engine/engine_seams.h"
 
+// A key or button message handled at least this much later than it was made is timed by
+// its own time stamp. Closer to its making the counter reading stands as it is: message
+// times count in the system's clock ticks, 10 to 16 ms on Windows, too coarse for that.
+static const LONG kLateMessageMs = 50;
+
+// The counter as it was when the key or mouse-button message being handled was made.
+// That is normally now, but the thread can be held up while input waits in the queue:
+// under Wine on an X server without a window manager, hiding a window (every dialog
+// that ends) blocks for 2 s while Wine waits for a window manager to confirm it, and
+// keys pressed meanwhile would all be taken at once, as if held for no time at all
+// and pressed together. The message's own time says how late it is handled.
 int64_t ReadCounter() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
+    if (InSendMessage()) {
+        return now.QuadPart; // sent, not queued: the message time is another message's
+    }
+    const LONG late = static_cast<LONG>(GetTickCount() - static_cast<DWORD>(GetMessageTime()));
+    if (late >= kLateMessageMs) {
+        now.QuadPart -= late * appState.ticksPerMillisecond;
+    }
     return now.QuadPart;
 }
 

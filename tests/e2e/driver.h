@@ -55,7 +55,8 @@
 //                               it does not end it is terminated and the case fails.
 //   Every process started is ended when the case returns (a leftover is a failure).
 //
-// Input (always SetForegroundWindow(main) first; waits until it is in front)
+// Input (SetForegroundWindow(main) first and wait until it is in front; KeyDown and
+// KeyUp only when no window of the program is in front, so nothing else reaches it)
 //   KeyDown(p, key) / KeyUp(p, key) / PressKey(p, key)   a Key is {vk, scan, extended}.
 //   MouseMove(x, y)             absolute screen coordinates.
 //   Click(p, x, y, button)      move there, button down and up (kLeft, kMiddle, kRight).

@@ -500,13 +500,25 @@ void SendMouse(DWORD flags, LONG dx, LONG dy) {
 
 } // namespace
 
+// A key goes to whatever window of the program is in front, as from a real keyboard.
+// Only when another program is in front is the main window brought there: activating
+// it would wake the program, and wait for it, at every key.
+static void FrontUnlessProgram(const Program& p) {
+    DWORD front = 0, program = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &front);
+    GetWindowThreadProcessId(p.main, &program);
+    if (front == 0 || front != program) {
+        BringToFront(p);
+    }
+}
+
 void KeyDown(const Program& p, Key key) {
-    BringToFront(p);
+    FrontUnlessProgram(p);
     SendKey(key, 0);
 }
 
 void KeyUp(const Program& p, Key key) {
-    BringToFront(p);
+    FrontUnlessProgram(p);
     SendKey(key, KEYEVENTF_KEYUP);
 }
 
