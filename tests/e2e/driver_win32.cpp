@@ -177,9 +177,7 @@ int StartProgram(Program& p, const char* arguments, const char* exe, const char*
     }
     const BOOL ok = CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, outputFile != nullptr,
                                    0, nullptr, programFolder, &startup, &p.info);
-    if (outputFile != nullptr) {
-        CloseHandle(startup.hStdOutput);
-    }
+    CloseHandle(startup.hStdOutput); // the child has its own handle; null when none
     if (!ok) {
         Note("CreateProcessA: error %lu", GetLastError());
         return Fail(__FILE__, __LINE__, path.c_str());
