@@ -266,13 +266,12 @@ int BringToFront(HWND window) {
     if (GetForegroundWindow() != window) {
         SetForegroundWindow(window);
     }
-    return WaitUntil([&] { return GetForegroundWindow() == window; }, 3000) ||
+    // After a dialog closes the program's thread is held by Wine for about 2 s.
+    return WaitUntil([&] { return GetForegroundWindow() == window; }) ||
            Fail(__FILE__, __LINE__, "the window did not come to the front");
 }
 
-namespace {
-
-void SendKey(HWND window, Key key, DWORD upFlag) {
+static void SendKey(HWND window, Key key, DWORD upFlag) {
     BringToFront(window);
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
@@ -283,7 +282,7 @@ void SendKey(HWND window, Key key, DWORD upFlag) {
 }
 
 // The 0..65535 range is scaled to the screen with truncation: rounded up to land on x.
-void SendMouse(DWORD flags, int x, int y) {
+static void SendMouse(DWORD flags, int x, int y) {
     const long long w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     INPUT input = {};
     input.type = INPUT_MOUSE;
@@ -292,8 +291,6 @@ void SendMouse(DWORD flags, int x, int y) {
     input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &input, sizeof input);
 }
-
-} // namespace
 
 void KeyDown(const Program& p, Key key) {
     SendKey(p.main, key, 0);
