@@ -136,8 +136,7 @@ int WriteTextFile(const char* name, const std::string& text) {
 
 int WriteBitmap(const char* name, COLORREF colour) {
     const uint32_t rgb = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-    return SaveBmp(MakePicture(700, 340, rgb), FullPath(name).c_str()) ||
-           Fail(__FILE__, __LINE__, name);
+    return SaveBmp(MakePicture(700, 340, rgb), FullPath(name).c_str());
 }
 
 int WriteLayout(const char* name, const char* text) {

@@ -53,10 +53,6 @@ int SetLocks(const Program& p, int want) {
     return WaitControlText(p.main, kLastKeyUp, "A");
 }
 
-int FilterTicked(HWND main) {
-    return IsDlgButtonChecked(main, kFilterBox) == BST_CHECKED;
-}
-
 int SystemSeesDown(int vk) {
     return (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
@@ -96,7 +92,7 @@ E2E_CASE(filter_holds_back_system_keys) {
               tab = {VK_TAB, 0x0F, false};
     Program p;
     REQUIRE(StartWithLockKeys(p, "/f"));
-    CHECK(FilterTicked(p.main));
+    CHECK(IsDlgButtonChecked(p.main, kFilterBox));
     KeyDown(p, win);
     CHECK(WaitControlText(p.main, kWindowsCode, "91 (0x5b)"));
     CHECK(!SystemSeesDown(VK_LWIN));
@@ -105,14 +101,14 @@ E2E_CASE(filter_holds_back_system_keys) {
 
     const RECT box = ControlScreenRect(p.main, kFilterBox);
     Click(p.main, (box.left + box.right) / 2, (box.top + box.bottom) / 2, kLeft);
-    REQUIRE(WaitUntil([&] { return !FilterTicked(p.main); }));
+    REQUIRE(WaitUntil([&] { return !IsDlgButtonChecked(p.main, kFilterBox); }));
     KeyDown(p, win);
     CHECK(WaitUntil([] { return SystemSeesDown(VK_LWIN); }, 2000));
     KeyUp(p, win);
     CHECK(WaitUntil([] { return !SystemSeesDown(VK_LWIN); }, 2000));
 
     Click(p.main, (box.left + box.right) / 2, (box.top + box.bottom) / 2, kLeft);
-    REQUIRE(WaitUntil([&] { return FilterTicked(p.main); }));
+    REQUIRE(WaitUntil([&] { return IsDlgButtonChecked(p.main, kFilterBox); }));
     KeyDown(p, alt);
     // A held-back key is posted to the window, and posted messages overtake input still
     // in the queue: the program takes Alt before Tab comes.
