@@ -77,15 +77,16 @@ int WaitGone(HWND window);
 int WaitExit(Program& p, DWORD* exitCode = nullptr, int timeoutMs = kWaitMs);
 int CloseProgram(Program& p); // WM_CLOSE; the process must end with exit code 0
 
-// ---- input: nothing reaches the program but the input itself, and the window is
-// brought to the front only when it is not there already ----
+// ---- input: nothing reaches the program but the input itself. A key goes to whatever
+// window of the program is in front, as from a real keyboard; the main window is
+// brought to the front only when another program is there ----
 
 struct Key {
     WORD vk;
     WORD scan;
     bool extended;
 };
-const Key kKeyA = {'A', 0x1E, false}, kKeyB = {'B', 0x30, false}, kKeyC = {'C', 0x2E, false},
+const Key kKeyA = {'A', 0x1E, false}, kKeyB = {'B', 0x30, false},
           kKeyEnter = {VK_RETURN, 0x1C, false}, kKeyRightCtrl = {VK_RCONTROL, 0x1D, true};
 int BringToFront(HWND window);
 void KeyDown(const Program& p, Key key);

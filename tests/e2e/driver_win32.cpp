@@ -270,8 +270,13 @@ int BringToFront(HWND window) {
            Fail(__FILE__, __LINE__, "the window did not come to the front");
 }
 
-static void SendKey(HWND window, Key key, DWORD upFlag) {
-    BringToFront(window);
+static void SendKey(const Program& p, Key key, DWORD upFlag) {
+    DWORD front = 0, program = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &front);
+    GetWindowThreadProcessId(p.main, &program);
+    if (front == 0 || front != program) {
+        BringToFront(p.main);
+    }
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = key.vk;
@@ -292,11 +297,11 @@ static void SendMouse(DWORD flags, int x, int y) {
 }
 
 void KeyDown(const Program& p, Key key) {
-    SendKey(p.main, key, 0);
+    SendKey(p, key, 0);
 }
 
 void KeyUp(const Program& p, Key key) {
-    SendKey(p.main, key, KEYEVENTF_KEYUP);
+    SendKey(p, key, KEYEVENTF_KEYUP);
 }
 
 void PressKey(const Program& p, Key key) {

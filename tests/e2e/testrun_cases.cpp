@@ -9,6 +9,7 @@ const int kBrowseButton = 1005, kOperator = 1021, kProduct = 1022, kBatch = 1023
           kVersion = 1025, kBadRow = 1027, kLogName = 1028, kBadLeds = 1029, kExitDialog = 1029,
           kContinue = 1033, kFileName = 0x47C;
 
+const Key kKeyC = {'C', 0x2E, false};
 const char* const kLayout = "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,10,10,40,40\r\n"
                             "'B',48,\"B\",\"false\",\"CVSTATUSUP\",0,60,10,40,40\r\n"
                             "'C',46,\"C\",\"false\",\"CVSTATUSUP\",0,110,10,40,40\r\n";
