@@ -1,0 +1,178 @@
+// The main window of an interactive run, its start-up messages and the files it writes.
+#include <cstdlib>
+
+#include "tests/e2e/driver.h"
+
+namespace {
+
+// At a larger scale Right Ctrl's box lies outside the picture control's old rectangle.
+const char* const kLayout =
+    "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,40,50,60,40\r\n"
+    "\"VK_CONTROL\",29,\"Right Ctrl\",\"true\",\"CVSTATUSUP\",0,600,260,60,40\r\n"
+    "\"LMOUSE\",0,\"Left button\",\"true\",\"CVSTATUSUP\",0,20,200,60,40\r\n"
+    "\"MMOUSE\",0,\"Middle button\",\"true\",\"CVSTATUSUP\",0,100,200,60,40\r\n"
+    "\"RMOUSE\",0,\"Right button\",\"true\",\"CVSTATUSUP\",0,180,200,60,40\r\n";
+const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0);
+
+// A pixel of the hatch colour on the middle row of a 40-pixel high key at x, y of the
+// 700 x 340 picture, scaled to the picture control's width as the program draws it.
+int ShowsHatch(HWND main, int x, int y, int width, COLORREF colour) {
+    HWND picture = GetDlgItem(main, kPicture);
+    RECT client = {};
+    GetClientRect(picture, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(picture, &origin);
+    const float s = client.right / 700.0f;
+    for (int px = static_cast<int>(x * s) + 1; px < static_cast<int>((x + width) * s); ++px) {
+        if (ScreenPixel(origin.x + px, origin.y + static_cast<int>((y + 20) * s)) == colour) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+// Keys and mouse buttons reach the engine: codes and names in the fields, a key's hatch
+// red while held and green after, the statistics; then the button row and the picture
+// at another size, the About box and Clear.
+E2E_CASE(input_shown_in_fields_and_picture) {
+    REQUIRE(PrepareProgramFolder() && WriteLayout("Keys", kLayout));
+    Program p;
+    REQUIRE(StartProgram(p, "") && WaitMainWindow(p));
+    CHECK(GetDlgItem(p.main, kFailButton) == nullptr); // not a batch run
+
+    const DWORD pressed = GetTickCount();
+    KeyDown(p, kKeyA);
+    CHECK(WaitControlText(p.main, kWindowsCode, "65 (0x41)"));
+    CHECK_EQ(ControlText(p.main, kBiosCode), "30 (0x1e)");
+    CHECK_EQ(ControlText(p.main, kLastKeyDown), "A");
+    CHECK(WaitUntil([&] { return ShowsHatch(p.main, 40, 50, 60, kRed); }));
+    Sleep(300); // held for real time after the program took the key-down
+    KeyUp(p, kKeyA);
+    CHECK(WaitControlText(p.main, kLastKeyUp, "A"));
+    const int held = static_cast<int>(GetTickCount() - pressed); // at most, as the program saw it
+    const int depress = std::atoi(ControlText(p.main, kDepressTime).c_str());
+    Note("depress time %d ms for at most %d ms held", depress, held);
+    CHECK(depress >= 298 && depress <= held + 2);
+    CHECK(WaitUntil([&] { return ShowsHatch(p.main, 40, 50, 60, kGreen); }));
+
+    PressKey(p, kKeyRightCtrl);
+    CHECK(WaitControlText(p.main, kLastKeyUp, "Right Ctrl"));
+    CHECK_EQ(ControlText(p.main, kWindowsCode), "17 (0x11)");
+    CHECK_EQ(ControlText(p.main, kExtended), "E");
+    CHECK(std::atoi(ControlText(p.main, kLagTime).c_str()) >= 298); // since A went down
+    CHECK(ControlText(p.main, kRate) != "0.0");
+
+    const RECT picture = ControlScreenRect(p.main, kPicture);
+    const struct {
+        MouseButton button;
+        const char* code;
+        const char* label;
+    } clicks[] = {{kLeft, "LMOUSE", "Left button"},
+                  {kMiddle, "MMOUSE", "Middle button"},
+                  {kRight, "RMOUSE", "Right button"}};
+    for (const auto& click : clicks) {
+        Click(p.main, (picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2,
+              click.button);
+        CHECK(WaitControlText(p.main, kLastKeyUp, click.label));
+        CHECK_EQ(ControlText(p.main, kWindowsCode), click.code);
+    }
+    CHECK_EQ(ControlText(p.main, kRecentKeys),
+             "Right button Middle button Left button Right Ctrl A ");
+
+    // Larger: the row centred below the picture, which is drawn again in full at the new
+    // scale (Right Ctrl's box now lies where the control was not before).
+    const LONG oldWidth = picture.right - picture.left;
+    SetWindowPos(p.main, nullptr, 0, 0, 1000, 760, SWP_NOZORDER | SWP_NOACTIVATE);
+    REQUIRE(WaitUntil([&] {
+        const RECT r = ControlScreenRect(p.main, kPicture);
+        return r.right - r.left > oldWidth + 200;
+    }));
+    CHECK(WaitUntil([&] { return ShowsHatch(p.main, 600, 260, 60, kGreen); }));
+    RECT window = {};
+    GetWindowRect(p.main, &window); // its frame is as wide on the left as on the right
+    const RECT first = ControlScreenRect(p.main, kMouseDriftButton);
+    const RECT last = ControlScreenRect(p.main, kExitButton);
+    CHECK(std::abs((first.left - window.left) - (window.right - last.right)) <= 1);
+    CHECK_EQ(first.top, last.top);
+
+    PressButton(p.main, kAboutButton);
+    HWND about = WaitWindow(p, "#32770", "Orvane Clavoro");
+    REQUIRE(about != nullptr);
+    CHECK_EQ(ControlText(about, 1039), "Clavoro V3.2 Build: 1002");
+    PressButton(about, IDCANCEL);
+    CHECK(WaitGone(about));
+
+    PressButton(p.main, kClearButton);
+    CHECK(WaitControlText(p.main, kWindowsCode, "0 (0x0)"));
+    CHECK_EQ(ControlText(p.main, kRecentKeys), "");
+    CHECK(WaitUntil([&] { return !ShowsHatch(p.main, 40, 50, 60, kGreen); }));
+}
+
+// A bad trace path and a layout without its picture are reported before the window
+// shows, a picture that is no bitmap is not, /k picks the layout; without any layout,
+// and as a plug-in without its host, the program says so and ends.
+E2E_CASE(start_up_messages) {
+    const char* const line = "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,20,20,40,40\r\n";
+    REQUIRE(PrepareProgramFolder() && WriteLayout("Good", line) &&
+            WriteTextFile("Text.kbl", line) && WriteTextFile("Text.bmp", "BM but no picture\r\n") &&
+            WriteTextFile("Lost.kbl", line));
+    Program p;
+    REQUIRE(StartProgram(p, "/k Text /l nofolder\\trace.txt"));
+    CHECK(ExpectMessage(p, "Clavoro Error", "Could not open log file nofolder\\trace.txt.\n"));
+    CHECK(ExpectMessage(p, "Warning",
+                        "Cannot find the bitmap file\nLost.bmp\ncorresponding to the keyboard "
+                        "layout file\n" +
+                            InFolder("Lost.kbl") + ".\nSkipping file."));
+    REQUIRE(WaitMainWindow(p));
+    CHECK(FindTopWindow(p, "#32770", nullptr) == nullptr);
+    CHECK_EQ(SendDlgItemMessageA(p.main, kLayoutList, CB_GETCOUNT, 0, 0), 2);
+    CHECK_EQ(ControlText(p.main, kLayoutList), "Text");
+    PressKey(p, kKeyA);
+    CHECK(WaitControlText(p.main, kLastKeyUp, "A"));
+
+    REQUIRE(PrepareProgramFolder() && StartProgram(p, ""));
+    CHECK(ExpectMessage(p, "Clavoro - Error",
+                        "No valid keyboard layout (.kbl) files have been\nfound in the Clavoro "
+                        "directory.\n\nAt least one .kbl file is required to run Clavoro."));
+    CHECK(ExpectMessage(p, "Error", "No keyboard layout files found/n/nClavoro will now exit"));
+    CHECK(WaitExit(p));
+
+    REQUIRE(WriteLayout("Good", line) && StartProgram(p, "/p ARD_PLUGIN_INT_nobody"));
+    CHECK(ExpectMessage(p, "Clavoro: Error", "Unable to initialize interface with Ardentis (2)"));
+    CHECK(WaitExit(p));
+}
+
+// The placement saved at a normal end and used at the next start, the file emptied when
+// the window ends maximised; the trace of /l appended to what the file held.
+E2E_CASE(settings_and_trace_files) {
+    REQUIRE(PrepareProgramFolder() && WriteLayout("Keys", kLayout) &&
+            WriteTextFile("trace.txt", "from an earlier run\r\n"));
+    Program p;
+    REQUIRE(StartProgram(p, "/l trace.txt") && WaitMainWindow(p));
+    SetWindowPos(p.main, nullptr, 100, 80, 700, 500, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT r = {};
+    CHECK(WaitUntil([&] { return GetWindowRect(p.main, &r) && r.right == 800 && r.top == 80; }));
+    for (Key key : {kKeyA, kKeyRightCtrl, kKeyEnter}) {
+        PressKey(p, key);
+    }
+    std::string text;
+    CHECK(WaitUntil(
+        [&] { return ReadWholeFile("trace.txt", &text) && text.find("17,\r\n") != text.npos; }));
+    CHECK(CloseProgram(p));
+    CHECK(ReadWholeFile("trace.txt", &text));
+    CHECK_EQ(text.substr(0, 41), "from an earlier run\r\nCreated debug file\r\n");
+    CHECK(text.find("Show window\r\n65,17,\r\nWM_DESTROY\r\n") != text.npos);
+    CHECK(ReadWholeFile(SettingsFilePath(), &text));
+    CHECK_EQ(text, "[POSITION]\r\n100,80,700,500\r\n");
+
+    REQUIRE(StartProgram(p, "") && WaitMainWindow(p));
+    CHECK(GetWindowRect(p.main, &r) && r.left == 100 && r.top == 80 && r.right == 800 &&
+          r.bottom == 580);
+    PostMessageA(p.main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    CHECK(WaitUntil([&] { return IsZoomed(p.main) != 0; }));
+    CHECK(CloseProgram(p));
+    CHECK(ReadWholeFile(SettingsFilePath(), &text));
+    CHECK_EQ(text, "");
+}
