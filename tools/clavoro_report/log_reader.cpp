@@ -266,19 +266,24 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
     HeaderChanged(r);
 }
 
-void FinishLogReader(LogReader* reader) {
-    EndRun(reader);
-}
-
-long ReadLogBuffer(LogReader* reader, const char* data, size_t size) {
-    long lines = 0;
+size_t ReadLogLines(LogReader* reader, const char* data, size_t size) {
     size_t start = 0;
     while (start < size) {
         const char* end = static_cast<const char*>(std::memchr(data + start, '\n', size - start));
-        size_t stop = end != nullptr ? static_cast<size_t>(end - data) : size;
+        if (end == nullptr) {
+            break;
+        }
+        size_t stop = static_cast<size_t>(end - data);
         ReadLogLine(reader, data + start, stop - start);
-        ++lines;
         start = stop + 1;
     }
-    return lines;
+    return start;
+}
+
+void ReadLogText(LogReader* reader, const char* text, size_t size) {
+    size_t used = ReadLogLines(reader, text, size);
+    if (used < size) {
+        ReadLogLine(reader, text + used, size - used);
+    }
+    EndRun(reader);
 }
