@@ -70,12 +70,6 @@ void Unplaced(LogReader* r, const char* text, size_t length) {
     }
 }
 
-void HeaderChanged(LogReader* r) {
-    if (r->events.runHeaderChanged != nullptr) {
-        r->events.runHeaderChanged(r->events.context, r->run);
-    }
-}
-
 // Ends the keyboard on the bench: it is done with its verdict, or incomplete.
 void CloseKeyboard(LogReader* r) {
     if (!r->keyboardOpen) {
@@ -228,7 +222,9 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
     if (StartsWith(text, length, "Loaded keyboard layout ", &n) ||
         StartsWith(text, length, "User changed keyboard layout to ", &n)) {
         CopyLayoutName(run.layout, text + n, length - n);
-        HeaderChanged(r);
+        if (r->events.layoutChanged != nullptr) {
+            r->events.layoutChanged(r->events.context, run);
+        }
         return;
     }
     if (r->keyboardOpen) {
@@ -261,9 +257,7 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
         CopyValue(run.batchId, text + n, length - n);
     } else {
         Unplaced(r, text, length);
-        return;
     }
-    HeaderChanged(r);
 }
 
 size_t ReadLogLines(LogReader* reader, const char* data, size_t size) {

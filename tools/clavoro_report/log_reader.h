@@ -43,7 +43,7 @@ struct KeyboardRecord {
 struct LogEvents {
     void* context;
     void (*runStarted)(void* context, const RunHeader& run);
-    void (*runHeaderChanged)(void* context, const RunHeader& run); // a header field arrived
+    void (*layoutChanged)(void* context, const RunHeader& run); // a layout record: run.layout
     void (*keyboardDone)(void* context, const RunHeader& run, const KeyboardRecord& keyboard);
     void (*runEnded)(void* context, const RunHeader& run);
     void (*unplacedLine)(void* context, const char* file, long line, const char* text,
