@@ -64,7 +64,7 @@ const std::string kRun = "2026-12-05,op,prod,b1,";
 // Each keyboard of the logs as its CSV row, and every line that belongs nowhere. (The
 // golden test of three_keyboards.log shows every verdict and the key-matching records.)
 TEST(LogReader, RunsKeyboardsAndDamage) {
-    const std::string field(300, 'v'), cut(255, 'v');
+    const std::string field(300, 'v'), cut(255, 'v'), stray = "stray" + std::string(75, 's');
     const std::pair<std::string, std::string> cases[] = {
         // Appended runs, the second with LF line ends.
         {kHeader + "Serial number: A\r\nUser verification: PASSED\r\n" +
@@ -76,20 +76,22 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
         // Before any run, damage, a header record after the first keyboard, a reason
         // without a verdict, a verdict without a keyboard, a late version; a run cut off in its
         // date.
-        {"stray\nKey Up: Windows - 65, BIOS - 30\n" + kHeader + "\x01garbage\xff\r\n" +
-             std::string("Serial number: X\0Y\r\n", 20) + "Operator identification: late\r\n" +
+        {stray + "\nKey Up: Windows - 65, BIOS - 30\n" + kHeader + "\x01garbage~\x7f\xff\r\n" +
+             std::string("Serial number: X\0Y\tZ\x7f\r\n", 23) +
+             "Operator identification: late\r\n" +
              "    Failure Reason: Bad key\r\nUser verification: PASSED\r\nUser Selection: "
              "FAILED\r\n" +
              "Version number: 2\r\n" + std::string(100, 'z') +
              "\r\n======== START OF NEW TEST RUN ========\r\n" + "Serial number: Y\r\nSat Dec 05 1",
-         "t.log:1: could not place line: stray\n"
-         "t.log:2: could not place line: Key Up: Windows - 65, BIOS - 30\n"
-         "t.log:10: could not place line: ?garbage?\n"
-         "t.log:12: could not place line: Operator identification: late\n"
-         "t.log:13: could not place line:     Failure Reason: Bad key\n"
-         "t.log,11," +
+         "t.log:1: could not place line: " + stray +
+             "\n" // 80 characters: all shown
+             "t.log:2: could not place line: Key Up: Windows - 65, BIOS - 30\n"
+             "t.log:10: could not place line: ?garbage~??\n"
+             "t.log:12: could not place line: Operator identification: late\n"
+             "t.log:13: could not place line:     Failure Reason: Bad key\n"
+             "t.log,11," +
              kRun +
-             "US104,X?Y,,PASSED,\n"
+             "US104,X?Y\tZ?,,PASSED,\n"
              "t.log:15: could not place line: User Selection: FAILED\n"
              "t.log:16: could not place line: Version number: 2\n"
              "t.log:17: could not place line: " +
@@ -190,16 +192,26 @@ TEST(Report, FiltersAndTotals) {
     }
 }
 
-// The lists the summary cuts, a run with no verdict yet, and the HTML page.
+// The lists of failed serials cut at 20 in the summary and 200 on the page, a run with
+// no verdict yet, and the HTML page.
 TEST(Report, LongListsAndHtml) {
-    std::string log = "======== START OF NEW TEST RUN ========\r\n"
-                      "Clavoro V3.2 build 1002,  Windows XP\r\n"
-                      "Operator identification: <b>M\xfcller & Co</b>\r\n";
-    for (int i = 1; i <= 201; ++i) {
-        log += "Serial number: F" + std::to_string(i) + "\r\nUser Selection: FAILED\r\n";
+    std::vector<std::string> logs;
+    for (int count : {201, 200, 20}) {
+        logs.push_back("======== START OF NEW TEST RUN ========\r\n"
+                       "Clavoro V3.2 build 1002,  Windows XP\r\n"
+                       "Operator identification: <b>M\xfcller & Co</b>\r\n");
+        for (int i = 1; i <= count; ++i) {
+            logs.back() +=
+                "Serial number: F" + std::to_string(i) + "\r\nUser Selection: FAILED\r\n";
+        }
     }
-    Outputs out = RunReport({log + "    Failure Reason: Bad \x85key\r\n", kHeader + "x\n"});
+    logs[0] += "    Failure Reason: Bad \x85key\r\n";
+    logs.push_back(kHeader + "x\n");
+    Outputs out = RunReport(logs);
     EXPECT_NE(std::string::npos, out.text.find(", F20 ... and 181 more (see --csv)\n"));
+    EXPECT_NE(std::string::npos, out.text.find(", F20 ... and 180 more (see --csv)\n"));
+    EXPECT_EQ(std::string::npos, out.text.find("and 0 more"));
+    EXPECT_EQ(std::string::npos, out.html.find("and 0 more"));
     EXPECT_NE(std::string::npos, out.text.find("  Yield: -\n")) << out.text;
     EXPECT_NE(std::string::npos,
               out.text.find("could not be placed: 1 (listed on standard error)"));
