@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "tests/temp_path.h"
 #include "tools/clavoro_report/log_file.h"
@@ -127,8 +128,9 @@ TEST(LogReader, Dates) {
     }
 }
 
-// The file layer: a line longer than its block keeps its head, a missing file fails.
-TEST(LogFile, LinesLongerThanABlockAndAMissingFile) {
+// The file layer: a line longer than its block keeps its head, every file is closed, a
+// missing file fails.
+TEST(LogFile, LongLinesClosedFilesAndAMissingFile) {
     const std::string path = TempPath("long.log");
     const std::string log = kHeader + "Serial number: " + std::string(3 << 20, 'Q') +
                             "\r\nVersion number: 9\r\nUser verification: PASSED";
@@ -143,6 +145,19 @@ TEST(LogFile, LinesLongerThanABlockAndAMissingFile) {
     LogReader reader;
     StartLogReader(&reader, ReportEvents(&report), "t.log");
     ASSERT_EQ(1, ReadLogFile(&reader, path.c_str()));
+    // Each file read is closed: 40 reads under a limit of 32 open files.
+    rlimit limit;
+    getrlimit(RLIMIT_NOFILE, &limit);
+    const rlimit low = {32, limit.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &low);
+    int read = 0;
+    for (int i = 0; i < 40; ++i) {
+        LogReader quiet;
+        StartLogReader(&quiet, LogEvents{}, "q");
+        read += ReadLogFile(&quiet, path.c_str());
+    }
+    setrlimit(RLIMIT_NOFILE, &limit);
+    EXPECT_EQ(40, read);
     std::remove(path.c_str());
     EXPECT_EQ(0, ReadLogFile(&reader, path.c_str()));
     EXPECT_EQ("t.log,8," + kRun + "US104," + std::string(255, 'Q') + ",9,PASSED,\r\n", csv.Take());
@@ -197,7 +212,7 @@ TEST(Report, LongListsAndHtml) {
                 "Serial number: F" + std::to_string(i) + "\r\nUser Selection: FAILED\r\n";
         }
     }
-    logs[0] += "    Failure Reason: Bad \x85key\r\n";
+    logs[0] += "    Failure Reason: Bad \x80\x9fkey\r\n";
     logs.push_back(kHeader + "x\n");
     Outputs out = RunReport(logs);
     EXPECT_NE(std::string::npos, out.text.find(", F20 ... and 181 more (see --csv)\n"));
@@ -209,7 +224,7 @@ TEST(Report, LongListsAndHtml) {
               out.text.find("could not be placed: 1 (listed on standard error)"));
     EXPECT_NE(std::string::npos, out.html.find(", F200 &hellip; and 1 more (see the CSV export)"));
     EXPECT_NE(std::string::npos, out.html.find("&lt;b&gt;M\xc3\xbcller &amp; Co&lt;/b&gt;"));
-    EXPECT_NE(std::string::npos, out.html.find("Bad ?key"));
+    EXPECT_NE(std::string::npos, out.html.find("Bad ??key"));
 }
 
 } // namespace
