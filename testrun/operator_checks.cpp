@@ -92,9 +92,10 @@ void FormatLogDate(const std::tm& now, char* out, size_t size) {
     static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const char* day = now.tm_wday >= 0 && now.tm_wday < 7 ? kDays[now.tm_wday] : "???";
-    const char* month = now.tm_mon >= 0 && now.tm_mon < 12 ? kMonths[now.tm_mon] : "???";
-    std::snprintf(out, size, "%s %s %02d %02d:%02d:%02d %d", day, month, now.tm_mday, now.tm_hour,
+    // The C library keeps both in range; the modulo only makes a stray value harmless.
+    std::snprintf(out, size, "%s %s %02d %02d:%02d:%02d %d",
+                  kDays[static_cast<unsigned>(now.tm_wday) % 7],
+                  kMonths[static_cast<unsigned>(now.tm_mon) % 12], now.tm_mday, now.tm_hour,
                   now.tm_min, now.tm_sec, now.tm_year + 1900);
 }
 

@@ -1,121 +1,115 @@
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tests/fakes/fake_plugin_seams.h"
 #include "testrun/plugin_link.h"
+#include "tools/clavoro_host/record_changes.h"
 
 namespace {
 
-class PluginLinkTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::memset(&pluginLink, 0, sizeof pluginLink);
-        std::memset(fakeHostBlock, 0xAB, sizeof fakeHostBlock); // what the host left there
-        fakeHostBlock[0] = 1;                                  // runWord 1
-        fakeHostBlock[1] = fakeHostBlock[2] = fakeHostBlock[3] = 0;
-        fakeHostFailure = 0;
-        fakeSleptMilliseconds = 0;
-        fakeClearRunWordAfterMs = 0;
-    }
-    const PluginSharedRecord& Record() {
-        return *reinterpret_cast<const PluginSharedRecord*>(fakeHostBlock);
-    }
-};
+using namespace std::string_view_literals;
+using Lines = std::vector<std::string>;
+using R = PluginSharedRecord;
 
-TEST_F(PluginLinkTest, ConnectResults) {
-    EXPECT_EQ(1, ConnectToHost(""));
-    EXPECT_EQ(1, ConnectToHost("XYZ"));
-    EXPECT_EQ(0xAB, fakeHostBlock[8]) << "a refused name touches no shared memory";
-    fakeHostFailure = 2;
-    EXPECT_EQ(2, ConnectToHost("ARD_PLUGIN_INT_1"));
-    fakeHostFailure = 3;
-    EXPECT_EQ(3, ConnectToHost("ARD_PLUGIN_INT_1"));
-    EXPECT_EQ(nullptr, pluginLink.record);
-    // One matching character of the first two is enough.
-    fakeHostFailure = 0;
-    EXPECT_EQ(0, ConnectToHost("AX"));
-}
-
-TEST_F(PluginLinkTest, AttachFillsTheRecordAndLeavesTheHostsBytes) {
-    ASSERT_EQ(0, ConnectToHost("ARD_PLUGIN_INT_7"));
-    const PluginSharedRecord& r = Record();
-    EXPECT_EQ(1u, r.runWord);
-    EXPECT_EQ(2u, r.attachCode);
-    EXPECT_STREQ("Clavoro", r.programName);
-    EXPECT_EQ(0xAB, static_cast<uint8_t>(r.programName[8])) << "bytes after the terminator";
-    EXPECT_EQ(-1, r.stateCode);
-    EXPECT_STREQ("Starting", r.statusText);
-    EXPECT_EQ(0u, r.messageCount);
-    EXPECT_STREQ("", r.messageText);
-    EXPECT_STREQ("Operations:", r.operationsLabel);
-    EXPECT_EQ(0, r.operationsCount);
-    EXPECT_EQ(-1, r.value2);
-    EXPECT_EQ(-1, r.value3);
-    EXPECT_EQ(1, r.attachedFlag);
-    EXPECT_EQ(0, r.messagePending);
-    EXPECT_EQ(0xABABABABu, r.unused4);
-    EXPECT_EQ(0xAB, r.unused265[0]);
-    for (int offset : {264, 305, 347, 348, 349, 350, 351}) {
-        EXPECT_EQ(0, fakeHostBlock[offset]) << offset;
+TEST(PluginLink, ConnectResults) {
+    const struct {
+        const char* name;
+        int failure, result;
+    } cases[] = {{"", 0, 1},
+                 {"XYZ_PLUGIN_INT", 0, 1},
+                 {"ARD_PLUGIN_INT", 2, 2},
+                 {"ARD_PLUGIN_INT", 3, 3},
+                 {"AX", 0, 0},
+                 {"XR", 0, 0}};
+    for (const auto& c : cases) {
+        ResetFakeHost(0xAB);
+        fakeHostFailure = c.failure;
+        EXPECT_EQ(c.result, ConnectToHost(c.name)) << c.name;
+        EXPECT_EQ(c.result == 0, IsRunRequested()) << c.name;
+        EXPECT_EQ(c.result == 0 ? 1 : 0xAB, fakeHostBlock[346]) << "nothing written on failure";
     }
 }
 
-TEST_F(PluginLinkTest, HostTextsAreCleanedAndCut) {
-    char field[100];
-    struct Case {
-        const char* text;
-        int width;
-        std::string stored;
-    } cases[] = {
-        {"Starting", 20, "Starting"},
-        {"12345678901234567890123", 20, "1234567890123456789"},
-        {"a\nb%c\\d\x80", 100, "a b c d "},
-    };
-    for (const Case& c : cases) {
-        std::memset(field, 0, sizeof field);
-        StoreHostText(field, c.text, c.width);
-        EXPECT_EQ(c.stored, std::string(field)) << c.text;
-    }
-    std::string longText(120, 'x');
-    StoreHostText(field, longText.c_str(), 100);
-    EXPECT_EQ(std::string(98, 'x'), std::string(field));
+Lines Changes(const R& before, const R& after) {
+    char lines[kMaxChangeLines][kChangeLineLength];
+    return Lines(lines, lines + DescribeRecordChanges(before, after, lines));
 }
 
-TEST_F(PluginLinkTest, MessagesCountAndWaitForTheHost) {
-    ASSERT_EQ(0, ConnectToHost("ARD_PLUGIN_INT"));
-    PostHostMessage("Failed by user -    Failure Reason: Bad LEDs\n", 3);
-    EXPECT_STREQ("Failed by user -    Failure Reason: Bad LEDs ", Record().messageText);
-    EXPECT_EQ(3u, Record().messageKind);
-    EXPECT_EQ(1u, Record().messageCount);
-    EXPECT_EQ(1, Record().messagePending);
-    EXPECT_EQ(2000, fakeSleptMilliseconds);
-
-    fakeSleptMilliseconds = 0;
+// The plug-in link as clavoro-host sees it: the attach byte for byte, then each report
+// of the program (or write of the host) as the lines the host prints, with the waits it
+// cost while the host left runWord at 1, and those that a runWord of 0 cut short.
+TEST(PluginLink, AsTheHostSeesIt) {
+    ResetFakeHost(0xab);
+    PostHostMessage("x", 3); // unattached: nothing happens
     SetStateCode(9);
-    EXPECT_EQ(9, Record().stateCode);
-    EXPECT_EQ(3000, fakeSleptMilliseconds);
-}
+    AddOperations(1);
+    EXPECT_EQ(0, fakeSleptMilliseconds);
+    R* live = reinterpret_cast<R*>(fakeHostBlock);
+    R before = *live;
+    ASSERT_EQ(0, ConnectToHost("ARD_PLUGIN_INT_9"));
+    EXPECT_EQ(Lines{"attach: code 2, program \"Clavoro\", state -1, status \"Starting\", "
+                    "\"Operations:\" 0"},
+              Changes(before, *live));
+    // The fields the attach writes (offset and little-endian bytes); every other byte
+    // stays as the host filled it, also behind the texts' ends.
+    std::string expected(352, '\xab');
+    for (const auto& [offset, bytes] : {std::pair<int, std::string_view>{0, "\1\0\0\0"sv},
+                                        {8, "\2\0\0\0Clavoro\0"sv},
+                                        {32, "\0\0\0\0\xff\xff\xff\xffStarting\0"sv},
+                                        {60, "\0\0\0\0\0"sv},
+                                        {164, "\0\0\0\0Operations:\0"sv},
+                                        {192, "\0\0\0\0\0\0\0\0\0"sv},
+                                        {224, "\xff\xff\xff\xff\xff\xff\xff\xff\0"sv},
+                                        {256, "\xff\xff\xff\xff\xff\xff\xff\xff\0"sv},
+                                        {305, "\0"sv},
+                                        {346, "\1\0\0\0\0\0"sv}}) {
+        expected.replace(offset, bytes.size(), bytes);
+    }
+    EXPECT_EQ(expected, std::string(reinterpret_cast<char*>(fakeHostBlock), 352));
+    char dump[kDumpLines][64];
+    DumpRecord(*live, dump);
+    EXPECT_STREQ("0000: 01 00 00 00 ab ab ab ab 02 00 00 00 43 6c 61 76", dump[0]);
+    EXPECT_STREQ("0150: ab ab ab ab ab ab ab ab ab ab 01 00 00 00 00 00", dump[21]);
 
-TEST_F(PluginLinkTest, ARunWordOfZeroCutsWaitsShort) {
-    ASSERT_EQ(0, ConnectToHost("ARD_PLUGIN_INT"));
-    fakeClearRunWordAfterMs = 300;
-    PostHostMessage("x", 3);
-    EXPECT_EQ(300, fakeSleptMilliseconds);
-    EXPECT_FALSE(IsRunRequested());
-    fakeSleptMilliseconds = 0;
-    WaitForHost(2000);
-    EXPECT_EQ(100, fakeSleptMilliseconds) << "at least one sleep";
-}
-
-TEST_F(PluginLinkTest, OperationsAddUp) {
-    ASSERT_EQ(0, ConnectToHost("ARD_PLUGIN_INT"));
-    AddOperations(1);
-    AddOperations(1);
-    AddOperations(1);
-    EXPECT_EQ(3, Record().operationsCount);
-    EXPECT_TRUE(IsRunRequested());
+    // Each row: the change, then what followed: the milliseconds slept, whether the run
+    // is still requested, and the lines the host prints.
+    const std::pair<void (*)(R*), std::string> rows[] = {
+        {[](R*) {}, "0 run"},
+        {[](R*) { AddOperations(1), AddOperations(2); }, "0 run\noperations: 3"},
+        {[](R*) { PostHostMessage("a\nb%c\\d\x80\x1f~", 3); }, // cleaned for the host
+         "2000 run\nmessage 1, kind 3: \"a b c d  ~\""},
+        {[](R* r) { r->messagePending = 0; }, "0 run"},
+        {[](R* r) { r->messagePending = 1; }, "0 run\nmessage 1, kind 3: \"a b c d  ~\""},
+        {[](R*) { SetStateCode(5); }, "1000 run\nstate: 5"},
+        {[](R*) { SetStateCode(9); }, "3000 run\nstate: 9 (test finished)"},
+        {[](R*) { WaitForHost(0); }, "0 run"},
+        {[](R*) {
+             fakeClearRunWordAfterMs = 300, PostHostMessage(std::string(120, 'x').c_str(), 2);
+         },
+         "300 stop\nrunWord: 0\nmessage 2, kind 2: \"" + std::string(98, 'x') + "\""},
+        {[](R*) { WaitForHost(2000); }, "100 stop"}, // at least one sleep
+        {[](R* r) { r->runWord = 2, r->value2 = 5, r->value3 = 7, r->attachedFlag = 0; },
+         "0 stop\nrunWord: 2\nvalue 2: 5\nvalue 3: 7"},
+        {[](R* r) { std::strcpy(r->label2, "L2"), std::strcpy(r->label3, "L3"); },
+         "0 stop\nlabel 2: \"L2\"\nlabel 3: \"L3\""},
+        {[](R* r) { std::memset(r->statusText, 'x', 20); }, // no end within the field
+         "0 stop\nstatus: \"" + std::string(20, 'x') + "\""},
+    };
+    for (const auto& [change, shown] : rows) {
+        before = *live;
+        fakeSleptMilliseconds = 0;
+        change(live);
+        std::string seen =
+            std::to_string(fakeSleptMilliseconds) + (IsRunRequested() ? " run" : " stop");
+        for (const std::string& line : Changes(before, *live)) {
+            seen += "\n" + line;
+        }
+        EXPECT_EQ(shown, seen);
+    }
 }
 
 } // namespace

@@ -19,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     report.warnings = out;
     LogReader reader;
     StartLogReader(&reader, ReportEvents(&report), "fuzz.log");
-    ReadLogBuffer(&reader, reinterpret_cast<const char*>(data), size);
-    FinishLogReader(&reader);
+    ReadLogText(&reader, reinterpret_cast<const char*>(data), size);
     WriteTextSummary(out, report);
     WriteHtmlReport(out, report);
     std::fclose(out);

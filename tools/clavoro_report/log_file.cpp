@@ -18,45 +18,29 @@ int ReadLogFile(LogReader* reader, const char* path) {
         std::fclose(file);
         return 0;
     }
-    size_t have = 0;
-    bool skipping = false; // the rest of an over-long line, already handed on
-    for (;;) {
-        size_t got = std::fread(block + have, 1, kBlockSize - have, file);
+    size_t have = 0;       // bytes of the line still to come, at the block's start
+    bool skipping = false; // the rest of an over-long line, its head already handed on
+    size_t got = 0;
+    while ((got = std::fread(block + have, 1, kBlockSize - have, file)) > 0) {
         have += got;
-        bool atEnd = got == 0;
         size_t start = 0;
-        for (;;) {
-            const char* nl =
-                static_cast<const char*>(std::memchr(block + start, '\n', have - start));
-            if (nl == nullptr) {
-                break;
-            }
-            size_t stop = static_cast<size_t>(nl - block);
-            if (!skipping) {
-                ReadLogLine(reader, block + start, stop - start);
-            }
-            skipping = false;
-            start = stop + 1;
+        if (skipping) {
+            const char* nl = static_cast<const char*>(std::memchr(block, '\n', have));
+            start = nl != nullptr ? static_cast<size_t>(nl - block) + 1 : have;
+            skipping = nl == nullptr;
         }
-        std::memmove(block, block + start, have - start);
+        start += ReadLogLines(reader, block + start, have - start);
         have -= start;
-        if (atEnd) {
-            if (have > 0 && !skipping) {
-                ReadLogLine(reader, block, have); // last line without a line end
-            }
-            break;
-        }
+        std::memmove(block, block + start, have);
         if (have == kBlockSize) {
             // A line longer than a block: its head is all any record needs.
-            if (!skipping) {
-                ReadLogLine(reader, block, have);
-            }
+            ReadLogLine(reader, block, have);
             skipping = true;
             have = 0;
         }
     }
+    ReadLogText(reader, block, have); // a last line without a line end, then the end
     std::free(block);
     std::fclose(file);
-    FinishLogReader(reader);
     return 1;
 }

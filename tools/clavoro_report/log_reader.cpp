@@ -70,12 +70,6 @@ void Unplaced(LogReader* r, const char* text, size_t length) {
     }
 }
 
-void HeaderChanged(LogReader* r) {
-    if (r->events.runHeaderChanged != nullptr) {
-        r->events.runHeaderChanged(r->events.context, r->run);
-    }
-}
-
 // Ends the keyboard on the bench: it is done with its verdict, or incomplete.
 void CloseKeyboard(LogReader* r) {
     if (!r->keyboardOpen) {
@@ -128,7 +122,7 @@ bool IsDigit(char c) {
 } // namespace
 
 const char* VerdictName(int verdict) {
-    return verdict >= 0 && verdict < kVerdictCount ? kVerdictNames[verdict] : "?";
+    return kVerdictNames[verdict]; // the reader sets no other verdict
 }
 
 int ParseLogDate(const char* t, size_t length, int* year, int* month, int* day) {
@@ -228,7 +222,9 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
     if (StartsWith(text, length, "Loaded keyboard layout ", &n) ||
         StartsWith(text, length, "User changed keyboard layout to ", &n)) {
         CopyLayoutName(run.layout, text + n, length - n);
-        HeaderChanged(r);
+        if (r->events.layoutChanged != nullptr) {
+            r->events.layoutChanged(r->events.context, run);
+        }
         return;
     }
     if (r->keyboardOpen) {
@@ -261,24 +257,27 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
         CopyValue(run.batchId, text + n, length - n);
     } else {
         Unplaced(r, text, length);
-        return;
     }
-    HeaderChanged(r);
 }
 
-void FinishLogReader(LogReader* reader) {
-    EndRun(reader);
-}
-
-long ReadLogBuffer(LogReader* reader, const char* data, size_t size) {
-    long lines = 0;
+size_t ReadLogLines(LogReader* reader, const char* data, size_t size) {
     size_t start = 0;
     while (start < size) {
         const char* end = static_cast<const char*>(std::memchr(data + start, '\n', size - start));
-        size_t stop = end != nullptr ? static_cast<size_t>(end - data) : size;
+        if (end == nullptr) {
+            break;
+        }
+        size_t stop = static_cast<size_t>(end - data);
         ReadLogLine(reader, data + start, stop - start);
-        ++lines;
         start = stop + 1;
     }
-    return lines;
+    return start;
+}
+
+void ReadLogText(LogReader* reader, const char* text, size_t size) {
+    size_t used = ReadLogLines(reader, text, size);
+    if (used < size) {
+        ReadLogLine(reader, text + used, size - used);
+    }
+    EndRun(reader);
 }

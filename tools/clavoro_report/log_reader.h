@@ -43,7 +43,7 @@ struct KeyboardRecord {
 struct LogEvents {
     void* context;
     void (*runStarted)(void* context, const RunHeader& run);
-    void (*runHeaderChanged)(void* context, const RunHeader& run); // a header field arrived
+    void (*layoutChanged)(void* context, const RunHeader& run); // a layout record: run.layout
     void (*keyboardDone)(void* context, const RunHeader& run, const KeyboardRecord& keyboard);
     void (*runEnded)(void* context, const RunHeader& run);
     void (*unplacedLine)(void* context, const char* file, long line, const char* text,
@@ -64,11 +64,12 @@ struct LogReader {
 void StartLogReader(LogReader* reader, const LogEvents& events, const char* fileName);
 // Feeds one line without its line end (a CR before the LF is dropped here).
 void ReadLogLine(LogReader* reader, const char* text, size_t length);
-// Ends the file: an open keyboard becomes incomplete or done, the run ends.
-void FinishLogReader(LogReader* reader);
-
-// Feeds a whole buffer, splitting lines at LF. Returns the number of lines.
-long ReadLogBuffer(LogReader* reader, const char* data, size_t size);
+// Feeds every line of data that ends in LF; returns the bytes used, so what is left
+// is the start of a line still to come.
+size_t ReadLogLines(LogReader* reader, const char* data, size_t size);
+// The whole text of one log: its lines, the last one also without a line end, then
+// the end of the log (an open keyboard becomes incomplete, the run ends).
+void ReadLogText(LogReader* reader, const char* text, size_t size);
 
 // "Sat Dec 05 15:17:58 2026" -> year, month, day; 1 on success.
 int ParseLogDate(const char* text, size_t length, int* year, int* month, int* day);

@@ -67,10 +67,8 @@ void OnRunStarted(void* context, const RunHeader& run) {
     report->current.header = run;
 }
 
-void OnHeaderChanged(void* context, const RunHeader& run) {
-    Report* report = static_cast<Report*>(context);
-    report->current.header = run;
-    AddLayout(&report->current, run.layout);
+void OnLayoutChanged(void* context, const RunHeader& run) {
+    AddLayout(&static_cast<Report*>(context)->current, run.layout);
 }
 
 void OnKeyboardDone(void* context, const RunHeader& run, const KeyboardRecord& kb) {
@@ -159,7 +157,7 @@ LogEvents ReportEvents(Report* report) {
     LogEvents events{};
     events.context = report;
     events.runStarted = OnRunStarted;
-    events.runHeaderChanged = OnHeaderChanged;
+    events.layoutChanged = OnLayoutChanged;
     events.keyboardDone = OnKeyboardDone;
     events.runEnded = OnRunEnded;
     events.unplacedLine = OnUnplacedLine;

@@ -1,0 +1,231 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include "tests/temp_path.h"
+#include "tools/clavoro_report/log_file.h"
+#include "tools/clavoro_report/report_html.h"
+#include "tools/clavoro_report/report_model.h"
+#include "tools/clavoro_report/report_text.h"
+
+namespace {
+
+// An output file in memory.
+struct Output {
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* file = open_memstream(&text, &size);
+    std::string Take() {
+        std::fclose(file);
+        std::string s(text, size);
+        std::free(text);
+        return s;
+    }
+};
+
+struct Outputs {
+    std::string text, csv, html; // the CSV without its header, with LF line ends
+};
+
+// The whole report over logs given as texts, each read as "t.log"; the lines that
+// could not be placed are listed after the CSV rows.
+Outputs RunReport(const std::vector<std::string>& logs, ReportFilters filters = {}) {
+    static Report report;
+    StartReport(&report, filters);
+    Output text, csv, html;
+    report.csv = report.warnings = csv.file;
+    for (const std::string& log : logs) {
+        static LogReader reader;
+        StartLogReader(&reader, ReportEvents(&report), "t.log");
+        const std::vector<char> exact(log.begin(), log.end()); // nothing to read past it
+        ReadLogText(&reader, exact.data(), exact.size());
+    }
+    WriteTextSummary(text.file, report);
+    WriteHtmlReport(html.file, report);
+    Outputs out = {text.Take(), csv.Take(), html.Take()};
+    for (size_t p; (p = out.csv.find('\r')) != std::string::npos;) {
+        out.csv.erase(p, 1);
+    }
+    return out;
+}
+
+const std::string kHeader = "======== START OF NEW TEST RUN ========\r\n"
+                            "Clavoro V3.2 build 1002,  Windows XP\r\n"
+                            "Sat Dec 05 15:17:58 2026\r\n"
+                            "Operator identification: op\r\n"
+                            "Product identification: prod\r\n"
+                            "Batch identification: b1\r\n"
+                            "Loaded keyboard layout US104.kbl\r\n";
+const std::string kRun = "2026-12-05,op,prod,b1,";
+
+// Each keyboard of the logs as its CSV row, and every line that belongs nowhere. (The
+// golden test of three_keyboards.log shows every verdict and the key-matching records.)
+TEST(LogReader, RunsKeyboardsAndDamage) {
+    const std::string field(300, 'v'), cut(255, 'v'), stray = "stray" + std::string(75, 's');
+    const std::pair<std::string, std::string> cases[] = {
+        // Appended runs, the second with LF line ends and none after its last line.
+        {kHeader + "Serial number: A\r\nUser verification: PASSED\r\n" +
+             "======== START OF NEW TEST RUN ========\nSat Dec 06 08:00:00 2026\n" +
+             "Product identification: p2\nSerial number: B\nUser verification: FAILED\n" +
+             "    Failure Reason: Bad LEDs",
+         "t.log,8," + kRun + "US104,A,,PASSED,\n" +
+             "t.log,13,2026-12-06,,p2,,,B,,FAILED by the operator after verification,Bad LEDs\n"},
+        // Before any run, damage, a header record after the first keyboard, a reason
+        // without a verdict, a verdict without a keyboard, a late version; a run cut off in its
+        // date.
+        {stray + "\nKey Up: Windows - 65, BIOS - 30\n" + kHeader + "\x01garbage~\x7f\xff\r\n" +
+             std::string("Serial number: X\0Y\tZ\x7f\r\n", 23) +
+             "Operator identification: late\r\n" +
+             "    Failure Reason: Bad key\r\nUser verification: PASSED\r\nUser Selection: "
+             "FAILED\r\n" +
+             "Version number: 2\r\n" + std::string(100, 'z') +
+             "\r\n======== START OF NEW TEST RUN ========\r\n" + "Serial number: Y\r\nSat Dec 05 1",
+         "t.log:1: could not place line: " + stray +
+             "\n" // 80 characters: all shown
+             "t.log:2: could not place line: Key Up: Windows - 65, BIOS - 30\n"
+             "t.log:10: could not place line: ?garbage~??\n"
+             "t.log:12: could not place line: Operator identification: late\n"
+             "t.log:13: could not place line:     Failure Reason: Bad key\n"
+             "t.log,11," +
+             kRun +
+             "US104,X?Y\tZ?,,PASSED,\n"
+             "t.log:15: could not place line: User Selection: FAILED\n"
+             "t.log:16: could not place line: Version number: 2\n"
+             "t.log:17: could not place line: " +
+             std::string(80, 'z') +
+             "...\n"
+             "t.log:20: could not place line: Sat Dec 05 1\n"
+             "t.log,19,unknown,,,,,Y,,INCOMPLETE,\n"},
+        // Values are cut to the field; a layout's ".kbl" is dropped, only at the end.
+        {"======== START OF NEW TEST RUN ========\nBatch identification: " + field +
+             "\nLoaded keyboard layout .kbl\nSerial number: " + field +
+             "\nLoaded keyboard layout x.kb\nSerial number: 2\n",
+         "t.log,4,unknown,,," + cut + ",," + cut + ",,INCOMPLETE,\nt.log,6,unknown,,," + cut +
+             ",x.kb,2,,INCOMPLETE,\n"},
+    };
+    for (const auto& [log, csv] : cases) {
+        EXPECT_EQ(csv, RunReport({log}).csv) << log.substr(0, 100);
+    }
+}
+
+TEST(LogReader, Dates) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Sat Dec 05 15:17:58 2026", "1 2026-12-5"}, {"Mon Jan 31 00:00:00 2000", "1 2000-1-31"},
+        {"Sat Dec  5 15:17:58 2026", "0 0-0-0"}, // asctime's blank-padded day is not ours
+        {"Sat Dez 05 15:17:58 2026", "0 0-0-0"},     {"Sat Dec 05 15:17:58 2026 ", "0 0-0-0"},
+        {"Xyz Dec 05 15:17:58 2026", "0 0-0-0"},     {"Sat Dec 00 15:17:58 2026", "0 0-0-0"},
+        {"Sat Dec 32 15:17:58 2026", "0 0-0-0"}};
+    for (const auto& [text, date] : cases) {
+        int y = 0, m = 0, d = 0;
+        const int ok = ParseLogDate(text, std::strlen(text), &y, &m, &d);
+        EXPECT_EQ(date, std::to_string(ok) + " " + std::to_string(y) + "-" + std::to_string(m) +
+                            "-" + std::to_string(d))
+            << text;
+    }
+}
+
+// The file layer: a line longer than its block keeps its head, every file is closed, a
+// missing file fails.
+TEST(LogFile, LongLinesClosedFilesAndAMissingFile) {
+    const std::string path = TempPath("long.log");
+    const std::string log = kHeader + "Serial number: " + std::string(3 << 20, 'Q') +
+                            "\r\nVersion number: 9\r\nUser verification: PASSED";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    std::fwrite(log.data(), 1, log.size(), f);
+    std::fclose(f);
+    static Report report;
+    StartReport(&report, {});
+    Output csv;
+    report.csv = report.warnings = csv.file;
+    LogReader reader;
+    StartLogReader(&reader, ReportEvents(&report), "t.log");
+    ASSERT_EQ(1, ReadLogFile(&reader, path.c_str()));
+    // Each file read is closed: 40 reads under a limit of 32 open files.
+    rlimit limit;
+    getrlimit(RLIMIT_NOFILE, &limit);
+    const rlimit low = {32, limit.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &low);
+    int read = 0;
+    for (int i = 0; i < 40; ++i) {
+        LogReader quiet;
+        StartLogReader(&quiet, LogEvents{}, "q");
+        read += ReadLogFile(&quiet, path.c_str());
+    }
+    setrlimit(RLIMIT_NOFILE, &limit);
+    EXPECT_EQ(40, read);
+    std::remove(path.c_str());
+    EXPECT_EQ(0, ReadLogFile(&reader, path.c_str()));
+    EXPECT_EQ("t.log,8," + kRun + "US104," + std::string(255, 'Q') + ",9,PASSED,\r\n", csv.Take());
+}
+
+// Two runs: one of product "prod" on 2026-12-05, one of "other" without a date.
+const std::string kTwoRuns =
+    kHeader + "Serial number: S1\r\nUser verification: PASSED\r\nSerial number: S2\r\n" +
+    "User Selection: FAILED\r\n    Failure Reason: Bad key\r\nSerial number: S3\r\n" +
+    "User verification: FAILED\r\n======== START OF NEW TEST RUN ========\r\n" +
+    "Product identification: other\r\nSerial number: O\r\nUser Selection: FAILED\r\n" +
+    "    Failure Reason: Bad key\r\nSerial number: P\r\nUser verification: FAILED\r\n" +
+    "    Failure Reason: Bad row\r\nSerial number: Q\r\n";
+
+// The runs each filter keeps, and the totals over them.
+TEST(Report, FiltersAndTotals) {
+    const std::string one = "Totals over 1 run(s)\n  Keyboards tested: 3 ";
+    const std::pair<ReportFilters, std::string> cases[] = {
+        {{0, 0, nullptr, nullptr},
+         "Totals over 2 run(s)\n  Keyboards tested: 6   passed: 1   failed: 4   incomplete: 1\n"
+         "  Failed by the operator after verification: 2   failed by the test: 2\n"
+         "  Yield: 20.0%\n  Failure reasons:\n    Bad key                  2\n"
+         "    (no reason given)        1\n    Bad row                  1\n"},
+        {{20261205, 20261205, nullptr, nullptr}, one},
+        {{20261206, 0, nullptr, nullptr}, "Totals over 0 run(s)"},
+        {{0, 20261204, nullptr, nullptr}, "Totals over 0 run(s)"},
+        {{0, 20261231, nullptr, nullptr}, one}, // a run without a date is left out
+        {{0, 0, "prod", nullptr}, one},
+        {{0, 0, "prodX", nullptr}, "Totals over 0 run(s)"},
+        {{0, 0, nullptr, "b1"}, one},
+        {{0, 0, "prod", "b2"}, "Totals over 0 run(s)"},
+        {{0, 0, "other", nullptr},
+         "date unknown (t.log, line 15)\n  Operator:    Product: other   "
+         "Batch: \n  Layout(s): -\n  Keyboards tested: 3"},
+    };
+    for (const auto& [filters, shown] : cases) {
+        const std::string text = RunReport({kTwoRuns}, filters).text;
+        EXPECT_NE(std::string::npos, text.find(shown)) << text;
+    }
+}
+
+// The lists of failed serials cut at 20 in the summary and 200 on the page, a run with
+// no verdict yet, and what the page makes of markup and bytes above 127.
+TEST(Report, LongListsAndHtml) {
+    std::vector<std::string> logs;
+    for (int count : {201, 200, 20}) {
+        logs.push_back("======== START OF NEW TEST RUN ========\r\n"
+                       "Clavoro V3.2 build 1002,  Windows XP\r\n"
+                       "Operator identification: <b>M\xfcller & Co</b>\r\n");
+        for (int i = 1; i <= count; ++i) {
+            logs.back() +=
+                "Serial number: F" + std::to_string(i) + "\r\nUser Selection: FAILED\r\n";
+        }
+    }
+    logs[0] += "    Failure Reason: Bad \x80\x9fkey\r\n";
+    logs.push_back(kHeader + "x\n");
+    Outputs out = RunReport(logs);
+    EXPECT_NE(std::string::npos, out.text.find(", F20 ... and 181 more (see --csv)\n"));
+    EXPECT_NE(std::string::npos, out.text.find(", F20 ... and 180 more (see --csv)\n"));
+    EXPECT_EQ(std::string::npos, out.text.find("and 0 more"));
+    EXPECT_EQ(std::string::npos, out.html.find("and 0 more"));
+    EXPECT_NE(std::string::npos, out.text.find("  Yield: -\n")) << out.text;
+    EXPECT_NE(std::string::npos,
+              out.text.find("could not be placed: 1 (listed on standard error)"));
+    EXPECT_NE(std::string::npos, out.html.find(", F200 &hellip; and 1 more (see the CSV export)"));
+    EXPECT_NE(std::string::npos, out.html.find("&lt;b&gt;M\xc3\xbcller &amp; Co&lt;/b&gt;"));
+    EXPECT_NE(std::string::npos, out.html.find("Bad ??key"));
+}
+
+} // namespace
