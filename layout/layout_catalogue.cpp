@@ -61,7 +61,7 @@ int VisitLayoutFile(const char* fileName, void* context) {
         return 0;
     }
     LineList lines = {nullptr};
-    const int lineCount = ReadLayoutLines(&lines, layoutPath);
+    const int lineCount = ReadListedLayout(&lines, layoutPath);
     if (lineCount == 0) {
         std::snprintf(message, sizeof message, "Skipping the file \n%s\nas it contains no data.",
                       layoutPath);
