@@ -16,7 +16,7 @@ namespace {
 constexpr int kPathLength = 800;
 
 int FitsIn(int written, size_t size) {
-    return written >= 0 && static_cast<size_t>(written) < size;
+    return static_cast<size_t>(written) < size; // a negative result converts to a huge size
 }
 
 int JoinPath(char (&path)[kPathLength], const char* folder, const char* name) {

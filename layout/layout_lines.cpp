@@ -9,27 +9,10 @@
 
 // ---- Nodes and fields --------------------------------------------------------------
 
-ListNode* NextNode(const ListNode* node) {
-    return node != nullptr ? node->next : nullptr;
-}
-
 void SetNextNode(ListNode* node, ListNode* next) {
     if (node != nullptr) {
         node->next = next;
     }
-}
-
-int unlink(ListNode* start, ListNode* node) {
-    if (start == nullptr || node == nullptr) {
-        return 0;
-    }
-    for (ListNode* walk = start; walk != nullptr; walk = walk->next) {
-        if (walk->next == node) {
-            walk->next = node->next;
-            return 1;
-        }
-    }
-    return 0;
 }
 
 // The node is the first member of a field and of a line, so the casts below are exact.

@@ -37,9 +37,7 @@ LayoutField* MakeField(const char* text);
 void FreeLineList(LineList* list);
 
 // Node and field accessors.
-ListNode* NextNode(const ListNode* node);
 void SetNextNode(ListNode* node, ListNode* next);
-int unlink(ListNode* start, ListNode* node);
 LayoutField* NextField(const LayoutField* field);
 LayoutLine* NextLine(const LayoutLine* line);
 LayoutField* FirstField(const LayoutLine* line);
