@@ -2,7 +2,9 @@
 # and compares all it prints with kblcheck_expected.txt. Not every file loads: status 1.
 #   cmake -DKBLCHECK=... -DDATA=<sample folder> -DEXPECTED=... -P check_kblcheck.cmake
 execute_process(COMMAND ${KBLCHECK} -b worked_example.kbl failure_combinations.kbl
-        needs_advice.kbl carriage_returns_only.kbl syntax_error_third_line.kbl missing.kbl
+        needs_advice.kbl carriage_returns_only.kbl windows_line_ends.kbl
+        lone_commas_and_quotes.kbl compound_and_modified.kbl syntax_error_third_line.kbl
+        compound_limit.kbl missing.kbl
     WORKING_DIRECTORY ${DATA} RESULT_VARIABLE rc OUTPUT_VARIABLE out)
 file(READ ${EXPECTED} expected)
 if(NOT rc EQUAL 1 OR NOT out STREQUAL expected)
