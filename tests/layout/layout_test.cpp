@@ -105,7 +105,7 @@ std::string Record(const KeyRecord& r) {
     return out;
 }
 
-// One key line on its own; its record, or "error".
+// One key line on its own: its record, or "error"; then the Alt shortcuts it turned off.
 std::string ParseOne(std::string text) {
     LineList lines = {SplitLayoutLine(&text[0])};
     KeyRecord record = {};
@@ -116,13 +116,21 @@ std::string ParseOne(std::string text) {
         std::free(record.compoundCodes);
     }
     FreeLineList(&lines);
+    const AltShortcuts& a = altShortcuts;
+    const bool on[] = {a.altAbout, a.altClear, a.altExit, a.altFail, a.altHelp, a.altLeds};
+    for (int i = 0; i < 6; ++i) {
+        out += on[i] ? "" : std::string(" no Alt+") + "ACEFHL"[i];
+    }
+    ResetAltShortcuts();
     return out;
 }
 
 TEST(ParseKeyLine, RecordsAndSyntaxErrors) {
     ResetAppState();
     const std::string k = kFields, rest = " [K] 0 s0 h1 2,3 4x5 t-1 m-1/-1";
+    const std::string mod = "\"MODIFIED\",0" + k + ",0,", m = "-6 -6 [K] 0 s0 h1 2,3 4x5 t-1 m";
     const std::string fail = "27,1,\"K\",\"false\",\"CVSTATUSFAIL\",1,2,3,4,5";
+    const std::string compound = "\"COMPOUND\",0" + k + ",100,17";
     const std::string cases[][2] = {
         {"27,1,\"Esc\",\"TRUE\",\"CVSTATUSNOTESTFAIL\",3,10,20,30,40",
          "27 1 [Esc] 1 s9 h3 10,20 30x40 t-1 m-1/-1"},
@@ -132,8 +140,15 @@ TEST(ParseKeyLine, RecordsAndSyntaxErrors) {
         {"\"VK_OEM_CLEAR\",\"x\",\"A\",\"true\",\"CVSTATUSUP\",\"a\",\"b\",7,8,\"c\"",
          "254 0 [A] 1 s0 h0 0,7 8x0 t-1 m-1/-1"}, // texts where numbers belong read as 0
         {"'\xFA',0" + k, "-6 -6" + rest},         // a MODIFIED key without codes
-        {"\"MODIFIED\",0" + k + ",0,65,17", "-6 -6 [K] 0 s0 h1 2,3 4x5 t-1 m65/17"},
-        {"\"COMPOUND\",0" + k + ",100,17", "-2 -2 [K] 0 s0 h1 2,3 4x5 t100 m-1/-1 c17,"},
+        {mod + "65,17", m + "65/17"},
+        {mod + "115,18", m + "115/18"}, // Alt+F4
+        {mod + "65,18", m + "65/18 no Alt+A"},
+        {mod + "67,164", m + "67/164 no Alt+C"},
+        {mod + "69,165", m + "69/165 no Alt+E"},
+        {mod + "70,18", m + "70/18 no Alt+F"},
+        {mod + "72,18", m + "72/18 no Alt+H"},
+        {mod + "76,18", m + "76/18 no Alt+L"},
+        {compound, "-2 -2 [K] 0 s0 h1 2,3 4x5 t100 m-1/-1 c17,"},
         {"\"COMPOUND\",0" + k + ",5,1,2,3,4,5,6,7,8,9,10",
          "-2 -2 [K] 0 s0 h1 2,3 4x5 t5 m-1/-1 c10,9,8,7,6,5,4,3,2,1,"},
     };
@@ -143,7 +158,6 @@ TEST(ParseKeyLine, RecordsAndSyntaxErrors) {
     // A line cut short of its tenth field, or a COMPOUND line of its twelfth; key code
     // -1 or -7; a label that is a number; a flag or status that is no keyword; eleven
     // codes; a MODIFIED key with one or two fields of its three.
-    const std::string compound = "\"COMPOUND\",0" + k + ",100,17";
     for (size_t at = compound.find(','); at != std::string::npos; at = compound.find(',', at + 1)) {
         EXPECT_EQ("error", ParseOne(compound.substr(0, at))) << compound.substr(0, at);
     }
@@ -156,8 +170,8 @@ TEST(ParseKeyLine, RecordsAndSyntaxErrors) {
                                   "27,1,\"K\",\"false\",\"CVSTATUSup\",1,2,3,4,5",
                                   "27,1,\"K\",\"false\",0,1,2,3,4,5",
                                   compound + ",1,2,3,4,5,6,7,8,9,10",
-                                  "\"MODIFIED\",0" + k + ",0",
-                                  "\"MODIFIED\",0" + k + ",0,70"};
+                                  mod.substr(0, mod.size() - 1),
+                                  mod + "70"};
     for (const std::string& line : errors) {
         EXPECT_EQ("error", ParseOne(line)) << line;
     }
@@ -167,25 +181,6 @@ TEST(ParseKeyLine, RecordsAndSyntaxErrors) {
     for (const KeyName& row : keyNameTable) {
         EXPECT_EQ(row.code, LookUpKeyName(row.name)) << "no name is shadowed by an earlier row";
     }
-}
-
-TEST(ParseKeyLine, AltModifiedKeysTurnOffTheirShortcut) {
-    const int cases[][3] = {
-        // base, modifier, switches left on: About Clear Exit Fail Help Leds, as bits
-        {65, 18, 0b011111},  {67, 164, 0b101111}, {69, 165, 0b110111},
-        {70, 18, 0b111011},  {72, 18, 0b111101},  {76, 18, 0b111110},
-        {115, 18, 0b111111}, {65, 17, 0b111111},  {66, 18, 0b111111},
-    };
-    for (const auto& c : cases) {
-        ResetAltShortcuts();
-        ParseOne("\"MODIFIED\",0" + kFields + ",0," + std::to_string(c[0]) + "," +
-                 std::to_string(c[1]));
-        const AltShortcuts& a = altShortcuts;
-        EXPECT_EQ(c[2], a.altAbout << 5 | a.altClear << 4 | a.altExit << 3 | a.altFail << 2 |
-                            a.altHelp << 1 | a.altLeds)
-            << c[0] << " with " << c[1];
-    }
-    ResetAltShortcuts();
 }
 
 std::string Error(int line, const std::string& file) {
@@ -232,49 +227,40 @@ TEST(LoadLayoutFile, NamesAndSyntaxErrors) {
     ResetAltShortcuts();
 }
 
-class CatalogueTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ResetAppState();
-        fakeFolderEntries.clear();
-        fakeFiles.clear();
-        shownMessages.clear();
-        std::snprintf(appState.programFolder, sizeof appState.programFolder, "C:\\Clavoro");
+// A listed layout file with these bytes, and its picture unless told otherwise.
+void Add(const std::string& name, const std::string& bytes = kKey, bool picture = true) {
+    fakeFolderEntries.push_back(name);
+    fakeFiles["C:\\Clavoro\\" + name] = bytes;
+    if (picture) {
+        fakeFiles["C:\\Clavoro\\" + name.substr(0, name.rfind('.')) + ".bmp"] = "";
     }
-    void TearDown() override {
-        FreeAllLayouts();
-        ResetAppState();
+}
+
+// The names of the layouts of the folder, then the messages shown.
+std::string LoadCatalogue() {
+    EXPECT_EQ(catalogue.count, LoadLayoutCatalogue(kOwner));
+    EXPECT_EQ("C:\\Clavoro\\*.kbl", fakeListing);
+    std::string out;
+    for (int i = 0; i < catalogue.count; ++i) {
+        out += std::string(i > 0 ? "," : "") + catalogue.slots[i]->name;
     }
-    // A listed layout file with these bytes, and its picture unless told otherwise.
-    void Add(const std::string& name, const std::string& bytes = kKey, bool picture = true) {
-        fakeFolderEntries.push_back(name);
-        fakeFiles["C:\\Clavoro\\" + name] = bytes;
-        if (picture) {
-            fakeFiles["C:\\Clavoro\\" + name.substr(0, name.rfind('.')) + ".bmp"] = "";
-        }
-    }
-    // The names of the layouts loaded, then the messages shown.
-    std::string Load() {
-        EXPECT_EQ(catalogue.count, LoadLayoutCatalogue(kOwner));
-        EXPECT_EQ("C:\\Clavoro\\*.kbl", fakeListing);
-        std::string out;
-        for (int i = 0; i < catalogue.count; ++i) {
-            out += std::string(i > 0 ? "," : "") + catalogue.slots[i]->name;
-        }
-        return out + Messages();
-    }
-};
+    return out + Messages();
+}
 
 // Files skipped with a message do not count towards the hundred layouts; the 101st
-// layout stops the listing with an alert.
-TEST_F(CatalogueTest, SkippedFilesAndTheHundredthLayout) {
+// layout stops the listing with an alert. A folder without a layout, and the trace.
+TEST(LoadLayoutCatalogue, SkippedFilesAndAtMostAHundred) {
+    ResetAppState();
+    std::snprintf(appState.programFolder, sizeof appState.programFolder, "C:\\Clavoro");
+    const std::string trace = TempPath("catalogue_trace.txt");
+    std::remove(trace.c_str());
+    fakeFiles = {{"C:\\Clavoro\\Gone.bmp", ""}};
+    fakeFolderEntries = {"Gone.kbl"}; // listed, with a picture, but unreadable
     Add("A.kbl");
     Add("B.kbl", kKey, false);
     Add("Comments.kbl", "# only a comment\n");
     Add("Bad.kbl", kKey + kKey + "27,1\n" + kKey);
     Add("US.Desk.kbl");
-    fakeFolderEntries.push_back("Gone.kbl"); // listed, with a picture, but unreadable
-    fakeFiles["C:\\Clavoro\\Gone.bmp"] = "";
     std::string names = "A,US.Desk";
     for (int i = 0; i < 98; ++i) {
         Add("L" + std::to_string(i) + ".kbl");
@@ -282,32 +268,30 @@ TEST_F(CatalogueTest, SkippedFilesAndTheHundredthLayout) {
     }
     Add("Extra.kbl");
     Add("Late.kbl", kKey, false);
-    EXPECT_EQ(names +
+    const std::string noData = "#Warning|48|Skipping the file \nC:\\Clavoro\\";
+    EXPECT_EQ(names + noData + "Gone.kbl\nas it contains no data." +
                   "#Warning|48|Cannot find the bitmap file\nB.bmp\ncorresponding to the keyboard "
-                  "layout file\nC:\\Clavoro\\B.kbl.\nSkipping file."
-                  "#Warning|48|Skipping the file \nC:\\Clavoro\\Comments.kbl\nas it contains no "
-                  "data." +
-                  Error(3, "Bad.kbl") +
-                  "#Warning|48|Skipping the file \nC:\\Clavoro\\Gone.kbl\nas it contains no data."
+                  "layout file\nC:\\Clavoro\\B.kbl.\nSkipping file." +
+                  noData + "Comments.kbl\nas it contains no data." + Error(3, "Bad.kbl") +
                   "#Alert|64|More than 100 valid .kbl files have been found.\nOnly the first one "
                   "hundred will be taken.",
-              Load());
-}
+              LoadCatalogue());
 
-TEST_F(CatalogueTest, NoLayoutAtAllAndTheTrace) {
-    const std::string trace = TempPath("catalogue_trace.txt");
-    std::remove(trace.c_str());
     ASSERT_EQ(1, OpenTrace(trace.c_str()));
+    fakeFolderEntries.clear();
     Add("Empty.kbl", "");
-    EXPECT_EQ("#Warning|48|Skipping the file \nC:\\Clavoro\\Empty.kbl\nas it contains no data."
-              "#Clavoro - Error|48|No valid keyboard layout (.kbl) files have been\nfound in "
-              "the Clavoro directory.\n\nAt least one .kbl file is required to run Clavoro.",
-              Load());
+    EXPECT_EQ(noData + "Empty.kbl\nas it contains no data."
+                       "#Clavoro - Error|48|No valid keyboard layout (.kbl) files have been\nfound "
+                       "in the Clavoro directory.\n\nAt least one .kbl file is required to run "
+                       "Clavoro.",
+              LoadCatalogue());
     std::stringstream text;
     text << std::ifstream(trace).rdbuf();
     EXPECT_EQ("Created debug file\nLoad keyboard layouts - start\nLoad keyboard layouts - done\n",
               text.str());
     std::remove(trace.c_str());
+    FreeAllLayouts();
+    ResetAppState();
 }
 
 } // namespace
