@@ -104,13 +104,10 @@ TEST(PixelFont, WidthsAndInk) {
     Picture p = MakePicture(20, 12, 0xFFFFFF);
     DrawText(&p, 2, 1, "-\t-", 3, 1, 0);
     EXPECT_EQ(8, CountColour(p, 0));
-    EXPECT_EQ("0 0 0 0 16777215 0 0 0 0", [&] { // row 4: two dashes of four, one apart
-        std::string row;
-        for (int x = 2; x < 11; ++x) {
-            row += (row.empty() ? "" : " ") + std::to_string(p.pixels[4 * 20 + x]);
-        }
-        return row;
-    }());
+    const uint32_t* row = &p.pixels[4 * 20]; // two dashes of four pixels, one pixel apart
+    EXPECT_EQ("0 0 16777215 0 0", std::to_string(row[2]) + " " + std::to_string(row[5]) + " " +
+                                      std::to_string(row[6]) + " " + std::to_string(row[7]) + " " +
+                                      std::to_string(row[10]));
     Picture q = MakePicture(20, 12, 0xFFFFFF);
     DrawText(&q, 0, 0, "-", 1, 2, 0);
     EXPECT_EQ(16, CountColour(q, 0)); // 4 x 1 pixels, each 2 x 2
