@@ -107,8 +107,9 @@ std::string Record(const KeyRecord& r) {
 std::string ParseOne(std::string text) {
     LineList lines = {SplitLayoutLine(&text[0])};
     KeyRecord record = {};
+    int compounds = 0;
     std::string out = "error";
-    if (ParseKeyLine(lines.first, &record, nullptr) == 1) {
+    if (ParseKeyLine(lines.first, &record, &compounds) == 1) {
         out = Record(record);
         std::free(record.label);
         std::free(record.compoundCodes);

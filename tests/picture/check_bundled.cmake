@@ -7,11 +7,14 @@ execute_process(COMMAND ${KBLCHECK} ${layouts} RESULT_VARIABLE result OUTPUT_VAR
 if(NOT result EQUAL 0 OR out MATCHES "\n== ")
     message(FATAL_ERROR "kblcheck ended with ${result}, or the reader showed a message:\n${out}${err}")
 endif()
+# Each layout is drawn from a copy in OUT without naming the picture, which then goes
+# beside the copy under the name the program looks for.
 foreach(layout ${layouts})
     get_filename_component(name ${layout} NAME_WE)
     set(picture ${OUT}/${name}.bmp)
     file(REMOVE ${picture})
-    execute_process(COMMAND ${KBDRAW} ${layout} ${picture} RESULT_VARIABLE result)
+    file(COPY ${layout} DESTINATION ${OUT})
+    execute_process(COMMAND ${KBDRAW} ${OUT}/${name}.kbl RESULT_VARIABLE result)
     if(NOT result EQUAL 0)
         message(FATAL_ERROR "kbdraw ended with ${result} for ${name}")
     endif()
