@@ -133,6 +133,7 @@ TEST(Settings, PlacementIsReadOnlyBehindTheMarker) {
         {"[POSITION]\n7x,8", "1: 7,0,675,463"},
         {"[POSITION]\n3,-,4", "1: 3,0,675,463"},
         {"[POSITION]\n99999999999,-99999999999,1,2", "1: 2147483647,-2147483648,1,2"},
+        {std::string("[POSITION]\0\n10,10,640,480", 25), "1: 10,10,640,480"}, // a NUL in line 1
         {"[POSITION]\n   \t \n", "1: 0,0,675,463"},
         {"[POSITION]\n\n", "1: 0,0,675,463"},
         {"[POSITION]\nleft,top", unused},
