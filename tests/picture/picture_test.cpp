@@ -157,7 +157,11 @@ TEST(DrawLayoutPicture, KeysSitOnABodyAndMouseButtonsOnAMouse) {
         Key(66, "W", 150, 100, 40, 30),
         Key(kLeftMouseCode, "", 300, 250, 30, 30),
         Key(kRightMouseCode, "", 332, 250, 30, 30),
-        Key(67, "", 5000, 100, 40, 30), // outside the picture: left out
+        // Left out: at the right or bottom edge of the picture, no width or no height.
+        Key(67, "", 700, 100, 40, 30),
+        Key(68, "", 100, 340, 40, 30),
+        Key(69, "", 600, 100, 0, 30),
+        Key(70, "", 100, 200, 40, 0),
         Key(kEndCode, "", 0, 0, 0, 0),
     };
     const Picture p = DrawLayoutPicture(table);
@@ -167,6 +171,7 @@ TEST(DrawLayoutPicture, KeysSitOnABodyAndMouseButtonsOnAMouse) {
     EXPECT_TRUE(desk != body && body != cap);
     EXPECT_EQ(desk, at(100, 80)); // beyond the body's margin
     EXPECT_EQ(desk, at(600, 115));
+    EXPECT_EQ(desk, at(120, 200));
     const uint32_t mouse = at(330, 300); // the mouse reaches below its buttons
     EXPECT_TRUE(mouse != desk && mouse != body);
     int differences = 0; // the labelled key differs by its ink only
@@ -176,7 +181,7 @@ TEST(DrawLayoutPicture, KeysSitOnABodyAndMouseButtonsOnAMouse) {
         }
     }
     EXPECT_TRUE(differences > 5 && differences < 40) << differences;
-    EXPECT_EQ(kPictureWidth * kPictureHeight, CountColour(DrawLayoutPicture(table + 5), desk));
+    EXPECT_EQ(kPictureWidth * kPictureHeight, CountColour(DrawLayoutPicture(table + 8), desk));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
-# Every layout shipped with the program loads without a message of the reader, and
-# kbdraw draws a 700 x 340, 24-bit picture of each.
-#   cmake -DKBLCHECK=... -DKBDRAW=... -DLAYOUTS="a.kbl|b.kbl" -DOUT=<folder> -P check_bundled.cmake
+# Every layout shipped with the program loads without a message of the reader, kbdraw
+# draws a 700 x 340, 24-bit picture of each, and about_images the two About pictures.
+#   cmake -DKBLCHECK=... -DKBDRAW=... -DABOUT_IMAGES=... -DLAYOUTS="a.kbl|b.kbl"
+#         -DOUT=<folder> -P check_pictures.cmake
 string(REPLACE "|" ";" layouts "${LAYOUTS}")
 execute_process(COMMAND ${KBLCHECK} ${layouts} RESULT_VARIABLE result OUTPUT_VARIABLE out
     ERROR_VARIABLE err)
@@ -28,5 +29,16 @@ foreach(layout ${layouts})
     if(NOT size EQUAL 714054 OR NOT magic STREQUAL "424d" OR NOT size_fields STREQUAL
        "bc0200005401" OR NOT bits STREQUAL "1800")
         message(FATAL_ERROR "${name}.bmp: ${size} bytes, header ${header}")
+    endif()
+endforeach()
+
+# The About box's product picture and logo: 279 x 225, 24 bits, rows of 840 bytes.
+file(REMOVE ${OUT}/about_product.bmp ${OUT}/about_logo.bmp)
+execute_process(COMMAND ${ABOUT_IMAGES} ${OUT}/about_product.bmp ${OUT}/about_logo.bmp
+    RESULT_VARIABLE result)
+foreach(name about_product about_logo)
+    file(SIZE ${OUT}/${name}.bmp size)
+    if(NOT result EQUAL 0 OR NOT size EQUAL 189054)
+        message(FATAL_ERROR "about_images ended with ${result}; ${name}.bmp is ${size} bytes")
     endif()
 endforeach()
