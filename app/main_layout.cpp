@@ -50,7 +50,7 @@ float PictureScaleFor(int pictureClientWidth) {
 int LayoutIndexByName(const LayoutCatalogue& layouts, const char* name) {
     int selected = 0;
     for (int i = 0; i < layouts.count; ++i) {
-        if (layouts.slots[i] != nullptr && std::strcmp(layouts.slots[i]->name, name) == 0) {
+        if (std::strcmp(layouts.slots[i]->name, name) == 0) {
             selected = i;
         }
     }
@@ -69,5 +69,5 @@ int HelpPagePath(char* path, size_t size, const char* modulePath, const char* pa
     std::snprintf(folder, sizeof folder, "%s", modulePath);
     CutAtLastBackslash(folder);
     int n = std::snprintf(path, size, "%s\\help\\html\\%s", folder, page);
-    return n >= 0 && static_cast<size_t>(n) < size ? 1 : 0;
+    return static_cast<size_t>(n) < size ? 1 : 0;
 }

@@ -9,7 +9,7 @@
 
 int SettingsFilePath(char* path, size_t size) {
     int n = std::snprintf(path, size, "%s\\%s.ini", appState.settingsFolder, "Clavoro");
-    return n >= 0 && static_cast<size_t>(n) < size ? 1 : 0;
+    return static_cast<size_t>(n) < size ? 1 : 0;
 }
 
 namespace {

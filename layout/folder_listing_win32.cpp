@@ -27,3 +27,7 @@ int FileExists(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+int ReadListedLayout(LineList* lines, const char* path) {
+    return ReadLayoutLines(lines, path);
+}

@@ -16,7 +16,7 @@ namespace {
 constexpr int kPathLength = 800;
 
 int FitsIn(int written, size_t size) {
-    return written >= 0 && static_cast<size_t>(written) < size;
+    return static_cast<size_t>(written) < size; // a negative result converts to a huge size
 }
 
 int JoinPath(char (&path)[kPathLength], const char* folder, const char* name) {
@@ -61,7 +61,7 @@ int VisitLayoutFile(const char* fileName, void* context) {
         return 0;
     }
     LineList lines = {nullptr};
-    const int lineCount = ReadLayoutLines(&lines, layoutPath);
+    const int lineCount = ReadListedLayout(&lines, layoutPath);
     if (lineCount == 0) {
         std::snprintf(message, sizeof message, "Skipping the file \n%s\nas it contains no data.",
                       layoutPath);

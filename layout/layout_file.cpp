@@ -90,13 +90,6 @@ static char* CopyText(const char* text, size_t length) {
 }
 
 int ParseKeyLine(const LayoutLine* line, KeyRecord* record, int* compoundCount) {
-    if (line == nullptr || record == nullptr) {
-        return 0;
-    }
-    int localCount = 0;
-    if (compoundCount == nullptr) {
-        compoundCount = &localCount;
-    }
     KeyRecord key = {};
     key.compoundTime = -1;
     key.baseCode = -1;

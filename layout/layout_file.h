@@ -27,9 +27,10 @@ void ResetAltShortcuts(); // all on, as at start-up
 
 int32_t LookUpKeyName(const char* text);
 
-// Reads one split line into a record; 1 valid, 0 syntax error, -1 out of memory (the
-// file is then skipped without a message). On anything but 1 the record owns nothing.
-// compoundCount is the running count of COMPOUND lines with a time limit in the file.
+// Reads one split line (none: a line that could not be split) into a record; 1 valid,
+// 0 syntax error, -1 out of memory (the file is then skipped without a message). On
+// anything but 1 the record owns nothing. compoundCount is the running count of
+// COMPOUND lines with a time limit in the file.
 int ParseKeyLine(const LayoutLine* line, KeyRecord* record, int* compoundCount);
 
 // Builds the layout in *slot from the lines; 1 stored, 0 skipped (message shown).

@@ -9,27 +9,10 @@
 
 // ---- Nodes and fields --------------------------------------------------------------
 
-ListNode* NextNode(const ListNode* node) {
-    return node != nullptr ? node->next : nullptr;
-}
-
 void SetNextNode(ListNode* node, ListNode* next) {
     if (node != nullptr) {
         node->next = next;
     }
-}
-
-int unlink(ListNode* start, ListNode* node) {
-    if (start == nullptr || node == nullptr) {
-        return 0;
-    }
-    for (ListNode* walk = start; walk != nullptr; walk = walk->next) {
-        if (walk->next == node) {
-            walk->next = node->next;
-            return 1;
-        }
-    }
-    return 0;
 }
 
 // The node is the first member of a field and of a line, so the casts below are exact.
@@ -235,32 +218,26 @@ LayoutLine* SplitLayoutLine(char* text) {
 
 // ---- Reading a file ----------------------------------------------------------------
 
-// Reads the next piece of a line as fgets does on a file opened as text: at most
-// kLinePieceLength characters, the line feed included when it fits. The file is opened
-// in binary mode and a carriage return before a line feed is dropped here, so that the
-// program and the native tools read every file alike (Ctrl+Z, for one, is no end of
-// file). Returns the number of characters stored, 0 at the end of the file.
-static int ReadPiece(FILE* file, char* piece) {
+// Takes the next piece of a line off the text as fgets does on a file opened as text:
+// at most kLinePieceLength characters, the line feed included when it fits. A carriage
+// return before a line feed is dropped here, not by the file layer, so that the program
+// and the native tools read every file alike (Ctrl+Z, for one, is no end of file).
+// Returns the number of characters stored, 0 at the end of the text.
+static int ReadPiece(const char** cursor, const char* end, char* piece) {
+    const char* p = *cursor;
     int length = 0;
-    while (length < kLinePieceLength) {
-        int c = std::getc(file);
-        if (c == EOF) {
-            break;
+    while (length < kLinePieceLength && p < end) {
+        char c = *p++;
+        if (c == '\r' && p < end && *p == '\n') {
+            c = *p++;
         }
-        if (c == '\r') {
-            const int after = std::getc(file);
-            if (after == '\n') {
-                c = '\n';
-            } else if (after != EOF) {
-                std::ungetc(after, file);
-            }
-        }
-        piece[length++] = static_cast<char>(c);
+        piece[length++] = c;
         if (c == '\n') {
             break;
         }
     }
     piece[length] = '\0';
+    *cursor = p;
     return length;
 }
 
@@ -273,22 +250,16 @@ static void ReportUnsplittableLine(const char* text) {
     ShowMessage(nullptr, message, "Clavoro Error", kIconWarning);
 }
 
-int ReadLayoutLines(LineList* list, const char* path) {
-    if (list == nullptr || path == nullptr) {
-        return 0;
-    }
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        return 0;
-    }
+int ReadLayoutText(LineList* list, const char* text, size_t size) {
     LayoutLine* last = list->first;
     while (NextLine(last) != nullptr) {
         last = NextLine(last);
     }
     // A NUL byte ends the piece's text early; the bytes after it in the piece are lost.
     char piece[kLinePieceLength + 1];
+    const char* cursor = text;
     int count = 0;
-    while (ReadPiece(file, piece) > 0) {
+    while (ReadPiece(&cursor, text + size, piece) > 0) {
         if (piece[0] == '#') {
             continue; // a comment; the rest of an over-long one is not
         }
@@ -307,6 +278,37 @@ int ReadLayoutLines(LineList* list, const char* path) {
         }
         last = line;
     }
+    return count;
+}
+
+int ReadLayoutLines(LineList* list, const char* path) {
+    FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        return 0;
+    }
+    // The whole file in one buffer, doubled while it fills; a file that does not fit in
+    // memory reads as no lines.
+    char* bytes = nullptr;
+    size_t size = 0;
+    size_t capacity = 0;
+    for (;;) {
+        if (size == capacity) {
+            capacity = capacity == 0 ? 4096 : 2 * capacity;
+            char* grown = static_cast<char*>(std::realloc(bytes, capacity));
+            if (grown == nullptr) {
+                size = 0;
+                break;
+            }
+            bytes = grown;
+        }
+        const size_t got = std::fread(bytes + size, 1, capacity - size, file);
+        if (got == 0) {
+            break;
+        }
+        size += got;
+    }
     std::fclose(file);
+    const int count = ReadLayoutText(list, bytes, size);
+    std::free(bytes);
     return count;
 }

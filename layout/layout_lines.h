@@ -1,6 +1,7 @@
 // The line layer of the layout reader: a .kbl file as a list of lines, each a chain
 // of typed fields (a number or a text).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 struct ListNode {
@@ -26,15 +27,17 @@ struct LineList {
 // Longest piece of a line read at once; longer lines arrive as several lines.
 constexpr int kLinePieceLength = 149;
 
+// Appends the lines of a layout file's bytes to the list; returns the number of
+// non-comment lines, those that cannot be split included (each is reported).
+int ReadLayoutText(LineList* list, const char* text, size_t size);
+// The same for the file at path; 0 when it cannot be opened.
 int ReadLayoutLines(LineList* list, const char* path);
 LayoutLine* SplitLayoutLine(char* text); // cuts the text it is given
 LayoutField* MakeField(const char* text);
 void FreeLineList(LineList* list);
 
 // Node and field accessors.
-ListNode* NextNode(const ListNode* node);
 void SetNextNode(ListNode* node, ListNode* next);
-int unlink(ListNode* start, ListNode* node);
 LayoutField* NextField(const LayoutField* field);
 LayoutLine* NextLine(const LayoutLine* line);
 LayoutField* FirstField(const LayoutLine* line);

@@ -3,25 +3,12 @@
 #include "layout/folder_listing.h"
 
 std::vector<std::string> fakeFolderEntries;
-std::set<std::string> fakeExistingFiles;
-std::string fakeListedFolder;
-std::string fakeListedPattern;
-int fakeVisitedEntries = 0;
-
-void ResetFakeFolder() {
-    fakeFolderEntries.clear();
-    fakeExistingFiles.clear();
-    fakeListedFolder.clear();
-    fakeListedPattern.clear();
-    fakeVisitedEntries = 0;
-}
+std::map<std::string, std::string> fakeFiles;
+std::string fakeListing;
 
 void ListFolder(const char* folder, const char* pattern, FolderVisitor visit, void* context) {
-    fakeListedFolder = folder;
-    fakeListedPattern = pattern;
-    fakeVisitedEntries = 0;
+    fakeListing = std::string(folder) + "\\" + pattern;
     for (const std::string& name : fakeFolderEntries) {
-        ++fakeVisitedEntries;
         if (!visit(name.c_str(), context)) {
             break;
         }
@@ -29,5 +16,12 @@ void ListFolder(const char* folder, const char* pattern, FolderVisitor visit, vo
 }
 
 int FileExists(const char* path) {
-    return fakeExistingFiles.count(path) != 0 ? 1 : 0;
+    return fakeFiles.count(path) != 0 ? 1 : 0;
+}
+
+int ReadListedLayout(LineList* lines, const char* path) {
+    const auto file = fakeFiles.find(path);
+    return file == fakeFiles.end()
+               ? 0
+               : ReadLayoutText(lines, file->second.data(), file->second.size());
 }

@@ -1,11 +1,7 @@
-// Arbitrary bytes as a layout file, through both layers of the reader. Besides the
-// sanitizers' findings, a table that breaks the key table's rules stops the run.
+// Arbitrary bytes as the text of a layout file, through both layers of the reader.
+// Besides the sanitizers' findings, a table that breaks the key table's rules stops it.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-
-#include <unistd.h>
 
 #include "app/app_state.h"
 #include "app/message_box.h"
@@ -16,12 +12,6 @@ int ShowMessage(WindowHandle, const char*, const char*, MessageIcon) {
 }
 
 namespace {
-
-char filePath[64];
-
-void RemoveFile() {
-    std::remove(filePath);
-}
 
 void Require(bool condition) {
     if (!condition) {
@@ -63,23 +53,9 @@ void CheckTable(const KeyRecord* table) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (filePath[0] == '\0') {
-        // Memory-backed when the system has it: the file is rewritten for every input.
-        const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        std::snprintf(filePath, sizeof filePath, "%s/clavoro_fuzz_%d.kbl", folder,
-                      static_cast<int>(getpid()));
-        std::atexit(RemoveFile);
-    }
-    FILE* file = std::fopen(filePath, "wb");
-    if (file == nullptr) {
-        return 0;
-    }
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-
     appState.batchMode = (size & 1) != 0;
     LineList lines = {nullptr};
-    const int count = ReadLayoutLines(&lines, filePath);
+    const int count = ReadLayoutText(&lines, reinterpret_cast<const char*>(data), size);
     KeyboardLayout* layout = nullptr;
     if (count > 0 && LoadLayoutFile(nullptr, &lines, &layout, count, "fuzz.kbl") == 1) {
         CheckTable(layout->table);

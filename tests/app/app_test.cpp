@@ -1,0 +1,222 @@
+// The application shell's portable parts: command line, trace, settings file and the
+// main window's layout rules.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "app/command_line.h"
+#include "app/main_layout.h"
+#include "app/settings.h"
+#include "app/trace.h"
+#include "layout/layout_catalogue.h"
+#include "tests/fakes/fake_messages.h"
+#include "tests/temp_path.h"
+
+static int quitRequests = 0;
+void PostQuitRequest() {
+    ++quitRequests;
+}
+
+namespace {
+
+std::string Content(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// The flags batch, plug-in, detailed log and filter ("bpdf", a dash for each that is
+// off), the quit requests, then the layout name, the plug-in marker and the trace file
+// in brackets ("on" when the trace is on), and the messages shown.
+std::string Read(std::vector<std::string> args) {
+    ResetAppState();
+    quitRequests = 0;
+    args.insert(args.begin(), "C:\\Clavoro\\Clavoro.exe");
+    std::vector<const char*> argv;
+    for (const std::string& a : args) {
+        argv.push_back(a.c_str());
+    }
+    char marker[kPluginMarkerSize] = "";
+    ReadCommandLine(static_cast<int>(argv.size()), argv.data(), marker);
+    const AppState& s = appState;
+    std::string out = {s.batchMode ? 'b' : '-', s.pluginMode ? 'p' : '-',
+                       s.detailedKeyLog ? 'd' : '-', s.filterSystemKeys ? 'f' : '-'};
+    out += " " + std::to_string(quitRequests) + " [" + s.layoutName + "] [" + marker + "] [" +
+           s.traceFilePath + (s.traceEnabled ? "] on" : "]");
+    for (const ShownMessage& m : shownMessages) {
+        EXPECT_TRUE(m.owner == nullptr && m.caption == "Clavoro Error" && m.icon == kIconNone);
+        out += " " + m.text;
+    }
+    shownMessages.clear();
+    return out;
+}
+
+TEST(CommandLine, OptionsAndTheirValues) {
+    const std::string p = "ARD_PLUGIN_INT_4711", name(400, 'N'), marker(700, 'M');
+    const std::string trace = TempPath("command_line_trace.txt");
+    const std::string bad = ::testing::TempDir() + "no_such_folder/" + std::string(300, 'T');
+    std::remove(trace.c_str());
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;
+    } cases[] = {
+        {{}, "---- 0 [] [] []"},
+        {{"/batch-anything"}, "b--- 0 [] [] []"}, // the first two characters count
+        {{"/i"}, "---- 0 [] [] []"},
+        {{"/f"}, "---f 0 [] [] []"},
+        {{"/t"}, "b-d- 0 [] [] []"},
+        {{"/p", p}, "bp-- 0 [] [" + p + "] []"},
+        {{"/I"}, "---- 1 [] [] []"},
+        {{"/k", "UK105"}, "---- 0 [UK105] [] []"},
+        {{"/b", "/k"}, "b--- 0 [] [] []"},   // a value is needed
+        {{"/k", "/b"}, "---- 0 [/b] [] []"}, // the value is no option of its own...
+        {{"/k", "/lx", trace}, "---- 0 [/lx] [] [" + trace + "] on"}, // ...but for later tests
+        {{"/k", p}, "---- 0 [" + p + "] [" + p + "] []"},
+        {{"x" + p + "y", "/b"}, "b--- 0 [] [x" + p + "y] []"},
+        {{"/k", "UK105", "/b", "/f"}, "b--f 0 [UK105] [] []"},
+        {{"/k", "UK105", "/b", "/f", "/t"}, "---- 0 [] [] []"}, // five: none is read
+        {{"/k", name, p + marker},
+         "---- 0 [" + name.substr(0, 259) + "] [" + (p + marker).substr(0, 511) + "] []"},
+        {{"/b", "/l"}, "b--- 0 [] [] []"},
+        {{"/l", trace, "/b"}, "b--- 0 [] [] [" + trace + "] on"},
+        {{"/l", bad},
+         "---- 0 [] [] [" + bad.substr(0, 259) + "] Could not open log file " + bad.substr(0, 259) +
+             ".\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, Read(c.args)) << c.args.size() << " arguments";
+    }
+    EXPECT_EQ("Created debug file\nCreated debug file\n", Content(trace)) << "appended";
+    std::remove(trace.c_str());
+    ResetAppState();
+}
+
+TEST(Trace, EveryEntryIsAppendedOnItsOwn) {
+    const std::string path = TempPath("trace.txt");
+    std::remove(path.c_str());
+    ResetAppState();
+    TraceLine("Show window");
+    TraceKeyCode(65);
+    EXPECT_FALSE(std::ifstream(path).good()) << "nothing is written without the option";
+    ASSERT_EQ(1, OpenTrace(path.c_str()));
+    for (int code : {65, 66, 13, 67}) {
+        TraceKeyCode(code);
+    }
+    TraceLine("Clear all start");
+    EXPECT_EQ("Created debug file\n65,66,\n67,Clear all start\n", Content(path));
+    std::remove(path.c_str());
+    TraceLine("InitDialog start"); // a deleted file is made anew
+    ASSERT_EQ(1, OpenTrace(path.c_str()));
+    EXPECT_EQ("InitDialog start\nCreated debug file\n", Content(path));
+    EXPECT_EQ(0, OpenTrace((::testing::TempDir() + "no/such/folder/trace.txt").c_str()));
+    EXPECT_FALSE(appState.traceEnabled);
+    std::remove(path.c_str());
+    ResetAppState();
+}
+
+TEST(Settings, PlacementIsReadOnlyBehindTheMarker) {
+    const std::string path = TempPath("settings.ini");
+    const std::string unused = "0: -1,-1,-1,-1";
+    const std::string cases[][2] = {
+        {"[POSITION]\n100,80,675,463\n", "1: 100,80,675,463"},
+        {"[position]\n10,20\n", "1: 10,20,675,463"},
+        {"; saved [Position] here\r\n-50,-8,800,600", "1: -50,-8,800,600"},
+        {"[POSITION]\n  10, 20,\t30, +40\n", "1: 10,20,30,40"},
+        {"[POSITION]\n10 ,20,30,40\n", "1: 10,0,675,463"}, // the comma must follow at once
+        {"[POSITION]\n10,,20,30", "1: 10,0,675,463"},
+        {"[POSITION]\n1,2,3,4,5", "1: 1,2,3,4"},
+        {"[POSITION]\n7x,8", "1: 7,0,675,463"},
+        {"[POSITION]\n3,-,4", "1: 3,0,675,463"},
+        {"[POSITION]\n99999999999,-99999999999,1,2", "1: 2147483647,-2147483648,1,2"},
+        {std::string("[POSITION]\0\n10,10,640,480", 25), "1: 10,10,640,480"}, // a NUL in line 1
+        {"[POSITION]\n   \t \n", "1: 0,0,675,463"},
+        {"[POSITION]\n\n", "1: 0,0,675,463"},
+        {"[POSITION]\nleft,top", unused},
+        {"[POSITION]\n-", unused},
+        {"[POSITION]\n", unused},
+        {"POSITION\n1,2,3,4\n", unused},
+        {"\n[POSITION]\n1,2,3,4\n", unused},
+        {"", unused},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(path, std::ios::binary) << c[0];
+        WindowPlacement p = {-1, -1, -1, -1};
+        const int usable = ReadPlacementFile(path.c_str(), &p);
+        EXPECT_EQ(c[1], std::to_string(usable) + ": " + std::to_string(p.x) + "," +
+                            std::to_string(p.y) + "," + std::to_string(p.width) + "," +
+                            std::to_string(p.height))
+            << c[0];
+    }
+    std::remove(path.c_str());
+}
+
+TEST(Settings, FileWrittenAndPlacementOnScreen) {
+    const std::string path = TempPath("settings_written.ini");
+    const WindowPlacement saved = {-50, 12, 1024, 700};
+    ASSERT_EQ(1, WritePlacementFile(path.c_str(), &saved));
+    EXPECT_EQ("[POSITION]\n-50,12,1024,700\n", Content(path));
+    ASSERT_EQ(1, WritePlacementFile(path.c_str(), nullptr)); // maximised at the end
+    EXPECT_EQ("", Content(path));
+    std::remove(path.c_str());
+    EXPECT_EQ(0, WritePlacementFile((::testing::TempDir() + "no/folder.ini").c_str(), &saved));
+
+    EXPECT_TRUE(PlacementOnScreen({1279, 1023, 675, 463}, 1280, 1024));
+    EXPECT_FALSE(PlacementOnScreen({1280, 0, 675, 463}, 1280, 1024));
+    EXPECT_FALSE(PlacementOnScreen({0, 1024, 675, 463}, 1280, 1024));
+    EXPECT_TRUE(PlacementOnScreen({-50, -5000, 675, 463}, 1280, 1024)); // no lower bound
+
+    ResetAppState();
+    std::snprintf(appState.settingsFolder, sizeof appState.settingsFolder, "C:\\Data\\Clavoro");
+    char name[32];
+    ASSERT_EQ(1, SettingsFilePath(name, sizeof name));
+    EXPECT_STREQ("C:\\Data\\Clavoro\\Clavoro.ini", name);
+    EXPECT_EQ(0, SettingsFilePath(name, 27)) << "one byte short";
+    ResetAppState();
+}
+
+TEST(MainLayout, PictureBetweenLegendAndButtonRow) {
+    const MainLayout l = ComputeMainLayout(700, 500, 68, 23, 150, true);
+    EXPECT_EQ("10,160 680x307, row at 472",
+              std::to_string(l.pictureX) + "," + std::to_string(l.pictureY) + " " +
+                  std::to_string(l.pictureWidth) + "x" + std::to_string(l.pictureHeight) +
+                  ", row at " + std::to_string(l.buttonY));
+    const int batch[] = {1090, 1089, 1023, 1005, 1007, 1016, 1000, 1003};
+    ASSERT_EQ(8, l.buttonCount);
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_EQ(batch[k], l.buttonIds[k]);
+        EXPECT_EQ(8 + k * 88, l.buttonX[k]);
+    }
+    const MainLayout i = ComputeMainLayout(700, 500, 68, 23, 150, false);
+    ASSERT_EQ(7, i.buttonCount) << "no Fail test button outside batch mode";
+    EXPECT_EQ(1016, i.buttonIds[4]);
+    // Centred with 20-pixel gaps, truncated toward zero, never clamped.
+    const int rows[][3] = {{701, 0, 52}, {300, 1, -192}, {301, 0, -147}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(r[2], ComputeMainLayout(r[0], 400, 68, 23, 150, r[1]).buttonX[0]) << r[0];
+    }
+}
+
+TEST(MainLayout, LayoutByExactNameAndHelpPage) {
+    char us[] = "US104", uk[] = "UK105", de[] = "DE105";
+    KeyboardLayout a = {us, nullptr}, b = {uk, nullptr}, c = {de, nullptr};
+    LayoutCatalogue layouts = {{&a, &b, &c}, 3, 0};
+    const std::pair<const char*, int> rows[] = {
+        {"UK105", 1}, {"DE105", 2}, {"uk105", 0}, {"UK10", 0}, {"", 0}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(r.second, LayoutIndexByName(layouts, r.first)) << r.first;
+    }
+    char path[40];
+    ASSERT_EQ(1, HelpPagePath(path, sizeof path, "C:\\Clavoro\\Clavoro.exe", "index.html"));
+    EXPECT_STREQ("C:\\Clavoro\\help\\html\\index.html", path);
+    EXPECT_EQ(0, HelpPagePath(path, 31, "C:\\Clavoro\\Clavoro.exe", "index.html"));
+    char bare[] = "Clavoro.exe";
+    CutAtLastBackslash(bare);
+    EXPECT_STREQ("Clavoro.exe", bare);
+}
+
+} // namespace

@@ -1,0 +1,187 @@
+// Pictures: the key hatch colours and rectangles, dialog centring, and the keyboard
+// pictures that kbdraw draws for layout files.
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/about_box.h"
+#include "engine/key_drawing.h"
+#include "tools/kbdraw/keyboard_picture.h"
+#include "tools/kbdraw/pixel_font.h"
+
+namespace {
+
+TEST(KeyColour, EveryStatusAndHighlight) {
+    const uint32_t cases[][3] = {
+        // status, highlight, colour (0 when the key is not hatched)
+        {BeingPressed, 0, 0x0000FF},
+        {BeingPressed, 1, 0xFFCC99},
+        {BeingPressed, 2, 0xEED2EE},
+        {BeingPressed, 3, 0xFFFFFF},
+        {BeingPressed, 4, 0x0000FF},
+        {TestedOk, 3, 0x00FF00},
+        {NotTestable, 0, 0x35BFFF},
+        {NotTestablePressed, 0, 0x35BFFF},
+        {NotTestableReleased, 0, 0x35BFFF},
+        {KeyFailure, 0, 0xFF0000},
+        {OverPressed, 0, 0x770077},
+        {UnderPressed, 0, 0x007700},
+        {Untested, 1, 0},
+        {FailArmed, 0, 0},
+        {FailDisarmed, 0, 0},
+        {NotTestableFail, 0, 0},
+        {12, 0, 0},
+    };
+    for (const auto& c : cases) {
+        uint32_t colour = 0;
+        EXPECT_EQ(c[2] != 0,
+                  KeyColour(static_cast<int32_t>(c[0]), static_cast<int32_t>(c[1]), &colour) == 1);
+        EXPECT_EQ(c[2], colour) << "status " << c[0] << " highlight " << c[1];
+    }
+}
+
+TEST(ScaleKeyRect, CornersAreTruncatedProductsOfTheSums) {
+    const struct {
+        int32_t left, top, width, height;
+        float scale;
+        const char* corners;
+    } cases[] = {
+        {10, 20, 30, 40, 1.5f, "15,30 60,90"},
+        {1, 1, 1, 1, 1.5f, "1,1 3,3"},    // the sum is scaled, not the width
+        {-3, -1, 2, 2, 0.5f, "-1,0 0,0"}, // truncated toward zero
+        {INT_MAX, INT_MAX, INT_MAX, INT_MAX, 2.0f, "2147483647,2147483647 2147483647,2147483647"},
+        {INT_MIN, 0, INT_MIN, 0, 1.0f, "-2147483648,0 -2147483648,0"},
+    };
+    for (const auto& c : cases) {
+        const KeyCorners k = ScaleKeyRect(c.left, c.top, c.width, c.height, c.scale);
+        EXPECT_EQ(c.corners, std::to_string(k.x0) + "," + std::to_string(k.y0) + " " +
+                                 std::to_string(k.x1) + "," + std::to_string(k.y1));
+    }
+}
+
+TEST(CentredPosition, CentresAndKeepsTheDialogOnScreen) {
+    const int cases[][10] = {
+        // dialog w, h; owner left, top, width, height; screen width, height; x, y
+        {200, 100, 100, 100, 800, 600, 1280, 1024, 400, 350},
+        {201, 101, 0, 0, 800, 600, 1280, 1024, 299, 249},
+        {200, 100, -400, -600, 800, 600, 1280, 1024, 0, 0},        // off the left and the top
+        {200, 100, 1000, 900, 800, 600, 1280, 1024, 1080, 924},    // near the right and bottom
+        {301, 100, 500, 100, 100, 600, 1280, 1024, 400, 350},      // (100 - 301) / 2 is -100
+        {1400, 1100, 200, 100, 1280, 1024, 1280, 1024, -120, -76}, // one correction only
+    };
+    for (const auto& c : cases) {
+        const DialogPlacement p = CentredPosition(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]);
+        EXPECT_EQ(std::to_string(c[8]) + "," + std::to_string(c[9]),
+                  std::to_string(p.x) + "," + std::to_string(p.y));
+    }
+}
+
+int CountColour(const Picture& p, uint32_t colour) {
+    int n = 0;
+    for (uint32_t c : p.pixels) {
+        n += c == colour ? 1 : 0;
+    }
+    return n;
+}
+
+TEST(PixelFont, WidthsAndInk) {
+    const struct {
+        const char* text;
+        int n, scale, width;
+    } cases[] = {
+        {"A", 1, 1, 5}, {"AB", 2, 2, 22},   {".", 1, 1, 1}, {"AB", 1, 1, 5},
+        {"", 5, 1, 0},  {"A\tB", 3, 1, 11}, // characters without a glyph take no room
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.width, TextWidth(c.text, c.n, c.scale)) << c.text << " " << c.n;
+    }
+    EXPECT_EQ(0, GlyphWidth('\x7f') + GlyphWidth('\xe9') + GlyphWidth('\x1f'));
+    EXPECT_EQ(3, GlyphWidth(' '));
+    EXPECT_EQ(5, GlyphWidth('~'));
+
+    Picture p = MakePicture(20, 12, 0xFFFFFF);
+    DrawText(&p, 2, 1, "-\t-", 3, 1, 0);
+    EXPECT_EQ(8, CountColour(p, 0));
+    const uint32_t* row = &p.pixels[4 * 20]; // two dashes of four pixels, one pixel apart
+    EXPECT_EQ("0 0 16777215 0 0", std::to_string(row[2]) + " " + std::to_string(row[5]) + " " +
+                                      std::to_string(row[6]) + " " + std::to_string(row[7]) + " " +
+                                      std::to_string(row[10]));
+    Picture q = MakePicture(20, 12, 0xFFFFFF);
+    DrawText(&q, 0, 0, "-", 1, 2, 0);
+    EXPECT_EQ(16, CountColour(q, 0)); // 4 x 1 pixels, each 2 x 2
+    Picture r = MakePicture(3, 3, 0xFFFFFF);
+    DrawText(&r, -2, -3, "WWWW", 4, 1, 0); // half off the picture: the rest is drawn
+    EXPECT_GT(CountColour(r, 0), 0);
+}
+
+TEST(FitLabel, WrapsAtBlanksAndCutsWhatCannotFit) {
+    const std::string cases[][4] = {
+        // label, width, height, lines joined by "/"
+        {"Esc", "22", "22", "Esc"},
+        {"Caps Lock", "24", "22", "Caps/Lock"},
+        {"Caps Lock", "60", "22", "Caps Lock"},
+        {"Print Screen Key", "70", "8", "Print Screen"}, // one line of room
+        {"a b c d e", "5", "30", "a/b/c"},               // three lines at most
+        {"WWWWWWWW", "17", "9", "WWW"},                  // a word too wide is cut
+        {"   ", "30", "30", ""},
+        {"W", "3", "30", ""},
+        {std::string(500, 'i'), "10000", "9", std::string(63, 'i')},
+    };
+    for (const auto& c : cases) {
+        LabelLines lines;
+        const int n = FitLabel(c[0].c_str(), std::stoi(c[1]), std::stoi(c[2]), &lines);
+        std::string joined;
+        for (int i = 0; i < n; ++i) {
+            joined += (i > 0 ? "/" : "") + std::string(lines.text[i]);
+        }
+        EXPECT_EQ(c[3], joined) << c[0];
+    }
+}
+
+KeyRecord Key(int32_t code, const char* label, int left, int top, int width, int height) {
+    KeyRecord k = {};
+    k.keyCode = code;
+    k.label = const_cast<char*>(label);
+    k.left = left;
+    k.top = top;
+    k.width = width;
+    k.height = height;
+    return k;
+}
+
+TEST(DrawLayoutPicture, KeysSitOnABodyAndMouseButtonsOnAMouse) {
+    KeyRecord table[] = {
+        Key(65, "", 100, 100, 40, 30),
+        Key(66, "W", 150, 100, 40, 30),
+        Key(kLeftMouseCode, "", 300, 250, 30, 30),
+        Key(kRightMouseCode, "", 332, 250, 30, 30),
+        // Left out: at the right or bottom edge of the picture, no width or no height.
+        Key(67, "", 700, 100, 40, 30),
+        Key(68, "", 100, 340, 40, 30),
+        Key(69, "", 600, 100, 0, 30),
+        Key(70, "", 100, 200, 40, 0),
+        Key(kEndCode, "", 0, 0, 0, 0),
+    };
+    const Picture p = DrawLayoutPicture(table);
+    ASSERT_EQ(kPictureWidth * kPictureHeight, static_cast<int>(p.pixels.size()));
+    const auto at = [&](int x, int y) { return p.pixels[y * p.width + x]; };
+    const uint32_t desk = at(5, 5), body = at(145, 115), cap = at(120, 115);
+    EXPECT_TRUE(desk != body && body != cap);
+    EXPECT_EQ(desk, at(100, 80)); // beyond the body's margin
+    EXPECT_EQ(desk, at(600, 115));
+    EXPECT_EQ(desk, at(120, 200));
+    const uint32_t mouse = at(330, 300); // the mouse reaches below its buttons
+    EXPECT_TRUE(mouse != desk && mouse != body);
+    int differences = 0; // the labelled key differs by its ink only
+    for (int y = 100; y < 130; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            differences += at(100 + x, y) != at(150 + x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_TRUE(differences > 5 && differences < 40) << differences;
+    EXPECT_EQ(kPictureWidth * kPictureHeight, CountColour(DrawLayoutPicture(table + 8), desk));
+}
+
+} // namespace
