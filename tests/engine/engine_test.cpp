@@ -26,7 +26,8 @@
 namespace {
 
 WindowHandle const kWindow = reinterpret_cast<WindowHandle>(0x10);
-int32_t kXY[] = {'Y', 'X', -1}, kXYZ[] = {'Z', 'Y', 'X', -1}, kX[] = {'X', -1}; // newest first
+// Codes of compound keys, newest first.
+int32_t kXY[] = {'Y', 'X', -1}, kXYZ[] = {'Z', 'Y', 'X', -1}, kX[] = {'X', -1}, kNone[] = {-1};
 
 struct Spec {
     int32_t code, scan;
@@ -61,7 +62,8 @@ const std::vector<Spec> kStandard = {{'A', 30, "A"},
                                      {M, M, "Alt+A", 0, Untested, -1, nullptr, 'A', 18},
                                      {M, M, "Wide+A", 0, Untested, -1, nullptr, 'A', 300},
                                      {M, M, "N+A", 0, Untested, -1, nullptr, 'A', 'N'},
-                                     {M, M, "A+A", 0, Untested, -1, nullptr, 'A', 'A'}};
+                                     {M, M, "A+A", 0, Untested, -1, nullptr, 'A', 'A'},
+                                     {C, C, "None", 0, Untested, 50, kNone}};
 
 class Engine : public ::testing::Test {
   protected:
@@ -83,6 +85,7 @@ class Engine : public ::testing::Test {
     void TearDown() override {
         CloseTestLog();
         std::remove(logPath.c_str());
+        std::remove((logPath + ".l").c_str());
     }
     // Makes the table current, cleared as selecting a layout does.
     void Use(const std::vector<Spec>& specs) {
@@ -165,9 +168,9 @@ class Engine : public ::testing::Test {
         }
         return out;
     }
-    std::string Log() {
+    std::string Log(const std::string& ending = "") {
         CloseTestLog();
-        std::ifstream in(logPath);
+        std::ifstream in(logPath + ending);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 };
@@ -204,6 +207,7 @@ TEST_F(Engine, StatusesOfKeysCompoundKeysAndModifiedKeys) {
             {"XY", Untested, "batch", 0, "X@0 Y@51 ^Y@60", "000"},
             {"XY", Untested, "batch", 0, "Y@0 X@10 ^X@20", "000"},       // order counts
             {"XY", Untested, "batch", 0, "X@0 Y@10 Y@40 ^Y@50", "0000"}, // a repeat breaks the run
+            {"None", Untested, "", 0, "X ^X", "00"}, // no codes: stands for nothing
             {"XY", FailDisarmed, "batch", 0, "X@0 Y@1 ^Y@2", "666"},
             {"XY", FailArmed, "batch", 0, "X@0 Y@30", "44f"}, // cleared by the verdict
             {"XY", FailArmed, "batch", 0, "Y@0 X@50", "44f"}, // a failure counts in any order
@@ -275,6 +279,8 @@ TEST_F(Engine, StatisticsTextsAfterKnownGaps) {
         {"A@1000", "30 (0x1e)|65 (0x41)|0ms|0ms|||A|N/A|A |0.0"}, // no lag before a second key
         {"163@100 A@600 ^A@640", "30 (0x1e)|65 (0x41)|40ms|500ms|||A|A|A RCtrl |2.0"},
         {"163@100 ^163@120 -5@700", "LMOUSE|LMOUSE|20ms|600ms|E|E|Left|RCtrl|Left RCtrl |1.7"},
+        {"-4", "MMOUSE|MMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"}, // buttons without a record
+        {"-3", "RMOUSE|RMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"},
         {"A@100 ^A@150 200@300", "0 (0x0)|200 (0xc8)|50ms|0ms|||A|A|A |0.0"}, // no record
         {"163 A ~20", "30 (0x1e)|65 (0x41)|0ms|0ms|E|E|A|N/A|A RCtrl |0.0"},  // E of the LED test
         // A held from 1250 to 2050: auto-repeats neither restart the press nor set the lag.
@@ -341,7 +347,7 @@ TEST_F(Engine, KeyTraceRecords) {
     const std::string matchType = "Attempting key match of type 1\n";
     // The status of the compound key X, Y.
     const std::tuple<int32_t, const char*, std::string> cases[] = {
-        {FailArmed, "X@0 Y@30",
+        {FailArmed, "X@0 ~20 -5 Y@30",
          header + "Down: Windows - 89, BIOS - 21\n" + matchType +
              "Key matched: Y. Current status 0\n"
              "Recorded time key depressed\n"
@@ -367,6 +373,8 @@ TEST_F(Engine, KeyTraceRecords) {
              "New Modified Key status 2\n"
              "Completed Key up processing\n"},
     };
+    appState.traceEnabled = true; // the debug trace of /l: the codes of the key-downs
+    std::snprintf(appState.traceFilePath, sizeof appState.traceFilePath, "%s.l", logPath.c_str());
     for (const auto& [status, strokes, trace] : cases) {
         Use({{'X', 45, "X"},
              {'Y', 21, "Y"},
@@ -380,6 +388,8 @@ TEST_F(Engine, KeyTraceRecords) {
         Play(script.substr(script.rfind(' ')));
         EXPECT_EQ(trace, Log()) << strokes;
     }
+    const std::string clear = "Clear all start\nClear all finish\n";
+    EXPECT_EQ(clear + "88,20,89," + clear + "88,89,", Log(".l")) << "lock keys, no mouse buttons";
 }
 
 // Exit and the last key-up ask for the verification, a failure does not.
