@@ -34,7 +34,7 @@ int32_t StatusAfterClear(int32_t status) {
 } // namespace
 
 bool IsTestComplete() {
-    if (!appState.batchMode || engine.table == nullptr) {
+    if (!appState.batchMode) {
         return false;
     }
     for (const KeyRecord* r = engine.table; r->keyCode != kEndCode; ++r) {
