@@ -284,6 +284,10 @@ TEST_F(Engine, StatisticsTextsAfterKnownGaps) {
         Play(strokes);
         EXPECT_EQ(fields, Fields()) << strokes;
     }
+    appState.ticksPerMillisecond = 0; // no counter frequency (yet): time stands still
+    ClearAll();
+    Play("A@100 A@200 ^A@300");
+    EXPECT_EQ("30 (0x1e)|65 (0x41)|0ms|0ms|||A|A|A A |0.0", Fields());
 }
 
 // The ring of 100 entries wraps and overwrites the oldest; names that no longer fit the
