@@ -173,12 +173,14 @@ TEST_F(Engine, StatusesOfKeysCompoundKeysAndModifiedKeys) {
     // Watched key, its status after the Clear, mode, required keystrokes, strokes.
     const std::tuple<const char*, int32_t, std::string, uint32_t, const char*, const char*>
         cases[] = {
-            {"A", Untested, "", 0, "^A A A ^A ^A", "01122"},  // a release without a press: dropped
-            {"A", Untested, "", 2, "A ^A", "12"},             // presses count in batch mode only,
-            {"A", Untested, "batch", 0, "A A ^A", "112"},     // only when a count is required,
-            {"A", Untested, "batch", 1, "A A ^A", "11b"},     // auto-repeats included,
-            {"A", Untested, "batch", 1, "A ^A A ^A", "121b"}, // on from a tested key,
-            {"A", Untested, "batch", 3, "A A*3 A*0 ^A", "1112"}, // one per message
+            {"A", Untested, "", 0, "^A A A ^A ^A", "01122"}, // releases without a press: dropped
+            // Presses are counted in batch mode with a count required, auto-repeats
+            // included, on from a tested key, one per message whatever its repeat count.
+            {"A", Untested, "", 2, "A ^A", "12"},
+            {"A", Untested, "batch", 0, "A A ^A", "112"},
+            {"A", Untested, "batch", 1, "A A ^A", "11b"},
+            {"A", Untested, "batch", 1, "A ^A A ^A", "121b"},
+            {"A", Untested, "batch", 3, "A A*3 A*0 ^A", "1112"},
             {"A", Untested, "batch", 3, "A ^A A ^A A ^A A ^A", "1a1a121b"},
             {"A", OverPressed, "", 0, "^A A ^A", "b12"},
             {"F", NotTestableFail, "", 0, "^F F ^F", "912"},
@@ -189,7 +191,7 @@ TEST_F(Engine, StatusesOfKeysCompoundKeysAndModifiedKeys) {
             {"A", Untested, "bios", 0, "W ^W", "12"}, // the first of two with its scan code
             {"RCtrl", Untested, "bios", 0, "163 ^163", "12"},
             {"Left", Untested, "bios", 0, "-5 ^-5", "12"},
-            {"A", Untested, "bios", 0, "200 ^200", "00"},
+            {"A", Untested, "bios", 0, "200 ^200", "00"}, // no key has scan code 0
             {"XY", Untested, "batch", 0, "X@0 Y@30 ^Y@40 ^X", "0022"},
             {"XY", Untested, "batch", 0, "X@0 Y@50 ^Y@60", "002"},
             {"XY", Untested, "batch", 0, "X@0 Y@51 ^Y@60", "000"},
@@ -201,8 +203,8 @@ TEST_F(Engine, StatusesOfKeysCompoundKeysAndModifiedKeys) {
             {"XY", FailArmed, "batch", 0, "Y@0 X@50", "44f"}, // a failure counts in any order
             {"XY", FailArmed, "batch", 0, "Y@0 X@51 ^X@52", "444"},
             {"XYZ", FailArmed, "batch", 0, "Z@0 X@10 Y@20", "444f"},
-            {"XYZ", FailArmed, "batch", 0, "X@0 Z@60 Y@70",
-             "444"}, // sorting keeps the gaps 10 and 60
+            // Sorting the keys keeps the times in place: the gaps stay 10 and 60 ms.
+            {"XYZ", FailArmed, "batch", 0, "X@0 Z@60 Y@70", "444"},
             {"Alt+A", Untested, "", 0, "18 A A ^A ^18", "01112"},
             {"Alt+A", Untested, "", 0, "A 18 ^18 ^A", "0112"},
             {"Alt+A", Untested, "", 0, "18 A ^A ^18 A 18", "011221"},
