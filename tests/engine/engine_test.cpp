@@ -47,7 +47,7 @@ KeyRecord K(int32_t code, int32_t scan, const char* label, uint32_t ext = 0,
 }
 constexpr int32_t C = kCompoundCode, M = kModifiedCode;
 // Keys of every kind for the tables below: D1 and D2 are identical and take turns, D3
-// sends another extended flag; 300 lies beyond the virtual-key range, so the modified
+// sends another extended flag; 256 lies beyond the virtual-key range, so the modified
 // keys walk the table for it.
 const std::vector<KeyRecord> kStandard = {K('A', 30, "A"),
                                           K('B', 48, "B"),
@@ -57,7 +57,7 @@ const std::vector<KeyRecord> kStandard = {K('A', 30, "A"),
                                           K('X', 45, "X"),
                                           K('Y', 21, "Y"),
                                           K('Z', 44, "Z"),
-                                          K(300, 90, "Wide"),
+                                          K(256, 90, "Wide"),
                                           K('N', 49, "N", 0, NotTestable),
                                           K('F', 33, "F", 0, NotTestableFail),
                                           K('D', 32, "D1"),
@@ -67,7 +67,7 @@ const std::vector<KeyRecord> kStandard = {K('A', 30, "A"),
                                           K(C, C, "XY", 0, Untested, 50, kXY),
                                           K(C, C, "XYZ", 0, Untested, 50, kXYZ),
                                           K(M, M, "Alt+A", 0, Untested, -1, nullptr, 'A', 18),
-                                          K(M, M, "Wide+A", 0, Untested, -1, nullptr, 'A', 300),
+                                          K(M, M, "Wide+A", 0, Untested, -1, nullptr, 'A', 256),
                                           K(M, M, "N+A", 0, Untested, -1, nullptr, 'A', 'N'),
                                           K(M, M, "A+A", 0, Untested, -1, nullptr, 'A', 'A'),
                                           K(C, C, "None", 0, Untested, 50, kNone)};
@@ -208,11 +208,11 @@ TEST_F(Engine, StatusesOfKeysCompoundKeysAndModifiedKeys) {
             {"Alt+A", Untested, "", 0, "18 A A ^A ^18", "01112"},
             {"Alt+A", Untested, "", 0, "A 18 ^18 ^A", "0112"},
             {"Alt+A", Untested, "", 0, "18 A ^A ^18 A 18", "011221"},
-            {"Alt+A", Untested, "", 0, "18 300 ^300 ^18", "0000"},
-            {"Wide+A", Untested, "", 0, "A 300 ^A ^300", "0112"},
+            {"Alt+A", Untested, "", 0, "18 256 ^256 ^18", "0000"},
+            {"Wide+A", Untested, "", 0, "A 256 ^A ^256", "0112"},
             {"N+A", Untested, "", 0, "A N", "00"}, // a not-testable key is never held
             {"A+A", Untested, "", 0, "A", "0"},    // the modifier's key is not its base too
-            {"A+A", Untested, "", 0, "300 A", "00"},
+            {"A+A", Untested, "", 0, "256 A", "00"},
         };
     for (const auto& [watch, start, mode, required, strokes, trail] : cases) {
         Use(kStandard);
