@@ -192,11 +192,5 @@ void FormatStatistics(StatisticsTexts* texts) {
 }
 
 const char* StatisticsText(const StatisticsTexts* texts, int i) {
-    if (i == 8) {
-        return texts->recentKeys;
-    }
-    if (i < 0 || i >= kStatisticsFieldCount) {
-        return "";
-    }
-    return texts->fields[i];
+    return i == 8 ? texts->recentKeys : texts->fields[i];
 }
