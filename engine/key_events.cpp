@@ -198,9 +198,8 @@ void OnKeyDown(WindowHandle window, int32_t code, intptr_t lParam) {
         engine.stats.lastDownIndex = i;
         WriteKeyTrace("New status %d\n", r.status);
         DrawKey(window, nullptr, i);
-        int pressKind = r.status == NotTestablePressed ? 7 : 1;
         for (int n = 0; n < e.repeatCount; ++n) {
-            PushHistory(i, pressKind);
+            PushHistory(i, notTestable ? 7 : 1); // 7: the key is NotTestablePressed now
         }
     }
 
