@@ -430,16 +430,18 @@ TEST_F(Engine, VerdictDialogsInTheirOrder) {
 }
 
 TEST_F(Engine, ClearResetsStatusesStatisticsAndTheLedTest) {
-    std::vector<KeyRecord> table = {K('A', 30, "A"), K('A', 30, "twin of A")};
+    std::vector<KeyRecord> table = {K('A', 30, "A"), K('A', 30, "twin of A"), K(M, M, "M1"),
+                                    K(M, M, "M2")};
     for (int32_t status = Untested; status <= OverPressed; ++status) {
         table.push_back(K(100 + status, 0, "k", 0, status));
     }
     Use(table); // clears them
     std::string statuses;
-    for (size_t k = 2; k < table.size(); ++k) {
+    for (size_t k = 4; k < table.size(); ++k) {
         statuses += "0123456789ab"[Status(k)];
     }
     EXPECT_EQ("000344633900", statuses) << "what each status becomes";
+    EXPECT_EQ(0, keys[2].dupState | keys[3].dupState) << "modified keys are never twins";
     EXPECT_EQ("12", Play("A@500 ^A@600", "A"));
     EXPECT_EQ(1, keys[1].dupState) << "the twin has the turn";
     ledTestRunning = true;

@@ -68,7 +68,7 @@ TEST(SystemKeyFilter, HookOrScreenSaverFlagAndTheMessageWhenUnavailable) {
     // Platform, major version, what LoadKBFilter returns, clicks, the calls, the flag
     // after each click, the messages shown.
     const std::tuple<int, int, void*, const char*, const char*, const char*, size_t> cases[] = {
-        {kPlatformWin32Nt, 10, hook, "1 1 0 0 1 R R", "Load Unload Load Unload", "1100111", 0},
+        {kPlatformWin32Nt, 4, hook, "1 1 0 0 1 R R", "Load Unload Load Unload", "1100111", 0},
         {kPlatformWin32Windows, 4, hook, "1 0 R", "ScreenSaver 1 ScreenSaver 0 ScreenSaver 0",
          "100", 0},
         {kPlatformWin32Nt, 3, hook, "1 1", "Box 0 Box 0", "00", 2},
