@@ -70,7 +70,8 @@ const std::vector<KeyRecord> kStandard = {K('A', 30, "A"),
                                           K(M, M, "Wide+A", 0, Untested, -1, nullptr, 'A', 256),
                                           K(M, M, "N+A", 0, Untested, -1, nullptr, 'A', 'N'),
                                           K(M, M, "A+A", 0, Untested, -1, nullptr, 'A', 'A'),
-                                          K(C, C, "None", 0, Untested, 50, kNone)};
+                                          K(C, C, "None", 0, Untested, 50, kNone),
+                                          K(20, 58, "Caps")};
 
 class Engine : public ::testing::Test {
   protected:
@@ -184,6 +185,7 @@ TEST_F(Engine, StatusesOfKeysCompoundKeysAndModifiedKeys) {
             {"A", Untested, "batch", 3, "A ^A A ^A A ^A A ^A", "1a1a121b"},
             {"A", OverPressed, "", 0, "^A A ^A", "b12"},
             {"F", NotTestableFail, "", 0, "^F F ^F", "912"},
+            {"Caps", Untested, "", 0, "~20 20 ^~20 ^20", "0112"}, // only the LED test's are dropped
             {"N", NotTestable, "batch", 1, "N N ^N N ^N", "77878"},
             {"Left", Untested, "", 0, "-5 ^-5", "12"},
             {"D1", Untested, "", 0, "D ^D D ^D D ^D", "122212"},
@@ -272,7 +274,8 @@ TEST_F(Engine, StatisticsTextsAfterKnownGaps) {
         {"-4", "MMOUSE|MMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"}, // buttons without a record
         {"-3", "RMOUSE|RMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"},
         {"A@100 ^A@150 200@300", "0 (0x0)|200 (0xc8)|50ms|0ms|||A|A|A |0.0"}, // no record
-        {"163 A ~20", "30 (0x1e)|65 (0x41)|0ms|0ms|E|E|A|N/A|A RCtrl |0.0"},  // E of the LED test
+        {"A@100 ^A@50", "30 (0x1e)|65 (0x41)|-50ms|0ms|||A|A|A |0.0"},       // timed by its message
+        {"163 A ~20", "30 (0x1e)|65 (0x41)|0ms|0ms|E|E|A|N/A|A RCtrl |0.0"}, // E of the LED test
         // A held from 1250 to 2050: auto-repeats neither restart the press nor set the lag.
         {"B@1000 ^B@1100 A@1250 A@1700 A*3 A*0 ^A@2050",
          "30 (0x1e)|65 (0x41)|800ms|250ms|||A|A|A A A A A B |7.1"},
