@@ -20,6 +20,7 @@
 #include "engine/statistics.h"
 #include "layout/layout_file.h"
 #include "tests/fakes/fake_engine_seams.h"
+#include "tests/temp_path.h"
 #include "testrun/plugin_link.h"
 #include "testrun/test_log.h"
 
@@ -76,8 +77,7 @@ const std::vector<KeyRecord> kStandard = {K('A', 30, "A"),
 class Engine : public ::testing::Test {
   protected:
     std::vector<KeyRecord> keys;
-    std::string logPath =
-        testing::TempDir() + testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
+    std::string logPath = TempPath("engine.log");
 
     void SetUp() override {
         ResetAppState();
