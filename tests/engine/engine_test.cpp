@@ -312,6 +312,9 @@ TEST_F(Engine, StripShowsTheNewestHundredWholeNames) {
     EXPECT_EQ(times(100, "A "), Fields(8, 8));
     Play("W*80");
     EXPECT_EQ(times(74, "A-rather-long-label "), Fields(8, 8));
+    ClearAll();
+    Play("B");
+    EXPECT_EQ("B ", Fields(8, 8)) << "a Clear empties the whole ring";
 }
 
 // The bundled Laptop15 layout: a hotkey sends Ctrl, Alt and F9 within a few milliseconds;
