@@ -11,10 +11,6 @@ int PreviousSlot(int slot) {
     return slot == 0 ? kHistorySize - 1 : slot - 1;
 }
 
-bool TableIsEmpty(const KeyRecord* table) {
-    return table == nullptr || table[0].keyCode == kEndCode;
-}
-
 struct HeldKeys {
     bool modifier;
     bool base;
@@ -40,7 +36,7 @@ HeldKeys FindHeldKeys(const KeyRecord& m) {
 }
 
 HeldKeys LookUpHeldKeys(const KeyRecord& m, const HeldCodes* codes) {
-    if (codes == nullptr || codes->beyondRange) {
+    if (codes->beyondRange) {
         return FindHeldKeys(m);
     }
     auto isHeld = [codes](int32_t code) {
@@ -109,7 +105,7 @@ bool MatchCompound(int index) {
     bool matched = true;
     int slot = PreviousSlot(engine.historyPos);
     // The reader keeps at most ten codes; the bound only guards the buffers.
-    while (r.compoundCodes != nullptr && n < kMaxCompoundCodes && r.compoundCodes[n] != -1) {
+    while (n < kMaxCompoundCodes && r.compoundCodes[n] != -1) {
         codes[n] = r.compoundCodes[n];
         if (engine.history[slot].keyIndex < 0) {
             matched = false;
@@ -132,23 +128,16 @@ bool MatchCompound(int index) {
                       h, codes[k], gap, static_cast<int>(r.compoundTime));
         matched = codes[k] == h && gap <= r.compoundTime;
     }
-    if (r.compoundCodes == nullptr || n == 0) {
+    if (n == 0) {
         matched = false; // a compound key without codes stands for nothing
     }
     WriteKeyTrace("Compound key match status %d\n", matched ? 1 : 0);
     return matched;
 }
 
-bool MatchModifiedDown(int index) {
-    return MatchModifiedDownHeld(index, nullptr);
-}
-
-bool MatchModifiedDownHeld(int index, const HeldCodes* codes) {
+bool MatchModifiedDown(int index, const HeldCodes* codes) {
     KeyRecord& m = engine.table[index];
     WriteKeyTrace("Attempting to match Modified key %s\n", m.label);
-    if (m.keyCode != kModifiedCode || TableIsEmpty(engine.table)) {
-        return false;
-    }
     HeldKeys held = LookUpHeldKeys(m, codes);
     if (!held.modifier || !held.base) {
         return false;
@@ -158,14 +147,8 @@ bool MatchModifiedDownHeld(int index, const HeldCodes* codes) {
 }
 
 bool MatchModifiedUp(int index) {
-    KeyRecord& m = engine.table[index];
+    const KeyRecord& m = engine.table[index];
     WriteKeyTrace("Attempting to match Modified key %s\n", m.label);
-    if (m.keyCode == kModifiedCode && !TableIsEmpty(engine.table)) {
-        HeldKeys held = FindHeldKeys(m);
-        if (held.modifier || held.base) {
-            return false;
-        }
-    }
-    m.status = BeingPressed; // the caller makes it TestedOk
-    return true;
+    HeldKeys held = FindHeldKeys(m);
+    return !held.modifier && !held.base;
 }

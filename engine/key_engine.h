@@ -57,19 +57,19 @@ int FindKeyRecord(int32_t code, int32_t scanCode, bool extended);
 void PushHistory(int keyIndex, int pressKind);
 void AdvanceDuplicate(int index);
 
-// Compound and modified keys.
-bool MatchCompound(int index);
-bool MatchModifiedDown(int index);
-bool MatchModifiedUp(int index);
-// The codes of the ordinary keys held down now, taken once per key-down so that the
-// modified keys need not walk the table one by one; same result as MatchModifiedDown.
+// Compound and modified keys. The codes of the ordinary keys held down are taken once
+// per key-down, so that the modified keys need not walk the table one by one.
 constexpr int kHeldCodeRange = 256;
 struct HeldCodes {
     bool held[kHeldCodeRange];
     bool beyondRange; // a held key has a code of 256 or more: walk the table instead
 };
 void FindHeldCodes(HeldCodes* codes);
-bool MatchModifiedDownHeld(int index, const HeldCodes* codes);
+bool MatchCompound(int index); // the caller checks compound keys with a time limit only
+// True when the base and the modifier are both held; the record is then BeingPressed.
+bool MatchModifiedDown(int index, const HeldCodes* codes);
+// True when neither is held any more.
+bool MatchModifiedUp(int index);
 void SortCodesAscending(int32_t* codes, int n);
 void SortHistoryByKeyCode(KeyHistoryEntry* entries, int n);
 

@@ -82,6 +82,30 @@ void TraceEventHeader(const char* direction, const KeyEvent& e) {
     WriteKeyTrace("Attempting key match of type %d\n", static_cast<int>(engine.matchMode));
 }
 
+// The compound keys after a key event: a key-down checks the armed failure combinations
+// only, a key-up every compound key that is watched at all. True when a failure
+// combination has just occurred.
+bool CheckCompoundKeys(WindowHandle window, bool keyUp) {
+    KeyRecord* table = engine.table;
+    bool failed = false;
+    for (int k = 0; table != nullptr && table[k].keyCode != kEndCode; ++k) {
+        KeyRecord& c = table[k];
+        bool watched = keyUp ? c.status != FailDisarmed : c.status == FailArmed;
+        if (c.keyCode != kCompoundCode || c.compoundTime == -1 || !watched || !MatchCompound(k)) {
+            continue;
+        }
+        if (c.status == FailArmed) {
+            c.status = KeyFailure;
+            WriteKeyTrace("New Compound Key status %d\n", c.status);
+            failed = true;
+        } else {
+            c.status = TestedOk;
+        }
+        DrawKey(window, nullptr, k);
+    }
+    return failed;
+}
+
 bool SameKey(const KeyRecord& a, const KeyRecord& b) {
     return a.keyCode == b.keyCode && a.scanCode == b.scanCode && a.extended == b.extended;
 }
@@ -129,9 +153,7 @@ void OnKeyDown(WindowHandle window, int32_t code, intptr_t lParam) {
     KeyEvent e = DecodeEvent(code, lParam);
     engine.stats.lastExtended = e.extendedBits;
     if (!e.mouse) {
-        if (appState.traceEnabled) {
-            TraceKeyCode(code);
-        }
+        TraceKeyCode(code); // only with the debug trace on
         if (IsSyntheticLockKey(e)) {
             return;
         }
@@ -176,34 +198,16 @@ void OnKeyDown(WindowHandle window, int32_t code, intptr_t lParam) {
         engine.stats.lastDownIndex = i;
         WriteKeyTrace("New status %d\n", r.status);
         DrawKey(window, nullptr, i);
-        int pressKind = r.status == NotTestablePressed ? 7 : 1;
         for (int n = 0; n < e.repeatCount; ++n) {
-            PushHistory(i, pressKind);
+            PushHistory(i, notTestable ? 7 : 1); // 7: the key is NotTestablePressed now
         }
     }
 
-    bool failed = false;
-    for (int k = 0; table != nullptr && table[k].keyCode != kEndCode; ++k) {
-        KeyRecord& c = table[k];
-        if (c.keyCode == kCompoundCode && c.compoundTime != -1 && c.status == FailArmed &&
-            MatchCompound(k)) {
-            c.status = KeyFailure;
-            WriteKeyTrace("New Compound Key status %d\n", c.status);
-            DrawKey(window, nullptr, k);
-            failed = true;
-        }
-    }
+    bool failed = CheckCompoundKeys(window, false);
     HeldCodes held;
-    bool heldTaken = false; // taken at the first modified key; none in most layouts
+    FindHeldCodes(&held);
     for (int k = 0; table != nullptr && table[k].keyCode != kEndCode; ++k) {
-        if (table[k].keyCode != kModifiedCode) {
-            continue;
-        }
-        if (!heldTaken) {
-            FindHeldCodes(&held);
-            heldTaken = true;
-        }
-        if (MatchModifiedDownHeld(k, &held)) {
+        if (table[k].keyCode == kModifiedCode && MatchModifiedDown(k, &held)) {
             WriteKeyTrace("New Modified Key status %d\n", table[k].status);
             DrawKey(window, nullptr, k);
         }
@@ -251,22 +255,7 @@ void OnKeyUp(WindowHandle window, int32_t code, intptr_t lParam) {
     DrawKey(window, nullptr, i);
     engine.stats.depressTimeMs = TicksToMilliseconds(ReadCounter() - r.downTime);
 
-    bool failed = false;
-    for (int k = 0; table[k].keyCode != kEndCode; ++k) {
-        KeyRecord& c = table[k];
-        if (c.keyCode != kCompoundCode || c.compoundTime == -1 || c.status == FailDisarmed ||
-            !MatchCompound(k)) {
-            continue;
-        }
-        if (c.status == FailArmed) {
-            c.status = KeyFailure;
-            WriteKeyTrace("New Compound Key status %d\n", c.status);
-            failed = true;
-        } else {
-            c.status = TestedOk;
-        }
-        DrawKey(window, nullptr, k);
-    }
+    bool failed = CheckCompoundKeys(window, true);
     for (int k = 0; table[k].keyCode != kEndCode; ++k) {
         KeyRecord& m = table[k];
         if (m.keyCode == kModifiedCode && m.status == BeingPressed && MatchModifiedUp(k)) {

@@ -85,20 +85,9 @@ void FormatMilliseconds(char* out, int32_t ms) {
     PutText(PutDecimal(out, ms), "ms");
 }
 
-bool IsKeyIndex(int32_t index) {
-    if (index < 0 || engine.table == nullptr) {
-        return false;
-    }
-    for (int i = 0; i <= index; ++i) {
-        if (engine.table[i].keyCode == kEndCode) {
-            return false;
-        }
-    }
-    return true;
-}
-
+// The index is one of the current table's: every change of layout clears it.
 void FormatKeyName(char* out, size_t size, int32_t index) {
-    const char* name = IsKeyIndex(index) ? engine.table[index].label : "N/A";
+    const char* name = index >= 0 && engine.table != nullptr ? engine.table[index].label : "N/A";
     size_t n = 0;
     for (; n + 1 < size && name[n] != 0; ++n) {
         out[n] = name[n]; // a label longer than the field is cut
@@ -192,11 +181,5 @@ void FormatStatistics(StatisticsTexts* texts) {
 }
 
 const char* StatisticsText(const StatisticsTexts* texts, int i) {
-    if (i == 8) {
-        return texts->recentKeys;
-    }
-    if (i < 0 || i >= kStatisticsFieldCount) {
-        return "";
-    }
-    return texts->fields[i];
+    return i == 8 ? texts->recentKeys : texts->fields[i];
 }

@@ -13,6 +13,7 @@ struct StatisticsTexts {
     char recentKeys[kRecentKeysLength];      // control 1013
 };
 
-// Fills texts from the engine state; text(i) gives the text for control i in order.
+// Fills texts from the engine state; StatisticsText gives the text of the i-th control
+// (0 to 9) of kStatisticsControls.
 void FormatStatistics(StatisticsTexts* texts);
 const char* StatisticsText(const StatisticsTexts* texts, int i);

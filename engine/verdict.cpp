@@ -34,7 +34,7 @@ int32_t StatusAfterClear(int32_t status) {
 } // namespace
 
 bool IsTestComplete() {
-    if (!appState.batchMode || engine.table == nullptr) {
+    if (!appState.batchMode) {
         return false;
     }
     for (const KeyRecord* r = engine.table; r->keyCode != kEndCode; ++r) {
@@ -50,7 +50,7 @@ bool EndTest(WindowHandle window, bool verificationRequired) {
                   verificationRequired ? 1 : 0);
     bool passed = false;
     if (verificationRequired) {
-        if (appState.pluginMode && pluginLink.record != nullptr) {
+        if (appState.pluginMode) { // counted only while the host is connected
             AddOperations(1);
         }
         passed = RunPassVerification(window) != 0;

@@ -1,51 +1,78 @@
 #include "tests/fakes/fake_engine_seams.h"
 
+#include <cstring>
+
 #include "engine/engine_seams.h"
+#include "engine/led_test.h"
+#include "engine/system_key_filter.h"
 
-std::vector<std::string> engineCalls;
-int64_t fakeCounter = 0;
-int fakePassResult = 1;
-int fakeSerialResult = 1;
+FakeSeams fake;
 
-void ResetFakeEngineSeams() {
-    engineCalls.clear();
-    fakeCounter = 0;
-    fakePassResult = 1;
-    fakeSerialResult = 1;
+namespace {
+int Record(const std::string& call, int result = 1) {
+    fake.calls += (fake.calls.empty() ? "" : " ") + call;
+    return result;
 }
+} // namespace
 
 int64_t ReadCounter() {
-    return fakeCounter;
+    return fake.counter;
 }
-
 void DrawKey(WindowHandle, DrawHandle, int index) {
-    engineCalls.push_back("DrawKey " + std::to_string(index));
+    Record("Draw " + std::to_string(index));
 }
 void UpdateStatistics(WindowHandle) {
-    engineCalls.push_back("UpdateStatistics");
+    Record("Stats");
 }
 void PostCommand(WindowHandle, int commandId) {
-    engineCalls.push_back("PostCommand " + std::to_string(commandId));
+    Record("Post " + std::to_string(commandId));
 }
 void RepaintWindow(WindowHandle) {
-    engineCalls.push_back("RepaintWindow");
+    Record("Repaint");
 }
 void FocusWindow(WindowHandle) {
-    engineCalls.push_back("FocusWindow");
+    Record("Focus");
 }
 void DestroyMainWindow(WindowHandle) {
-    engineCalls.push_back("DestroyMainWindow");
+    Record("Destroy");
 }
-
 int RunPassVerification(WindowHandle) {
-    engineCalls.push_back("RunPassVerification");
-    return fakePassResult;
+    return Record("Verify", fake.passResult);
 }
 int RunFailReason(WindowHandle) {
-    engineCalls.push_back("RunFailReason");
-    return 1;
+    return Record("Reason");
 }
 int RunSerial(WindowHandle) {
-    engineCalls.push_back("RunSerial");
-    return fakeSerialResult;
+    return Record("Serial", fake.serialResult);
+}
+
+void ReadKeyboardState(uint8_t state[256]) {
+    std::memcpy(state, fake.keyboard, 256);
+}
+void SendLockKeyToggle(int virtualKey) {
+    fake.keyboard[virtualKey & 0xFF] ^= 0x01;
+    Record("Toggle " + std::to_string(virtualKey));
+}
+void StartLedTimer(WindowHandle) {
+    Record("Timer");
+}
+void KillLedTimer() {
+    Record("KillTimer");
+}
+
+int IsFilterBoxChecked(WindowHandle) {
+    return fake.filterBox;
+}
+void SetFilterBoxChecked(WindowHandle, int checked) {
+    fake.filterBox = Record("Box " + std::to_string(checked), checked);
+}
+void* LoadKeyboardFilter(WindowHandle) {
+    Record("Load");
+    return fake.filterHook;
+}
+void UnloadKeyboardFilter(void*) {
+    Record("Unload");
+}
+void SetScreenSaverRunning(int on) {
+    Record("ScreenSaver " + std::to_string(on));
 }

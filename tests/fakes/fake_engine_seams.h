@@ -1,14 +1,19 @@
-// The key engine's window-system seams as a recorder: every call is logged in order
-// ("DrawKey 3", "RunSerial", ...), the counter returns what the test set, and the
-// verdict dialogs return the results the test chose.
+// The window-system seams of the key engine, the LED test and the system-key filter as
+// one recorder. Every call that acts is appended to fake.calls under a short name: "Draw
+// 3", "Stats", "Post 1016", "Repaint", "Focus", "Destroy", the dialogs "Verify", "Reason"
+// and "Serial", "Toggle 20" (a lock key sent), "Timer", "KillTimer", "Box 0" (check box
+// 1019 set), "Load", "Unload", "ScreenSaver 1". The queries answer what the test set.
 #pragma once
 #include <cstdint>
 #include <string>
-#include <vector>
 
-extern std::vector<std::string> engineCalls;
-extern int64_t fakeCounter;  // what ReadCounter returns
-extern int fakePassResult;   // RunPassVerification
-extern int fakeSerialResult; // RunSerial
-
-void ResetFakeEngineSeams();
+struct FakeSeams {
+    std::string calls;
+    int64_t counter = 0;        // ReadCounter
+    int passResult = 1;         // RunPassVerification
+    int serialResult = 1;       // RunSerial
+    uint8_t keyboard[256] = {}; // ReadKeyboardState; a lock key sent flips its bit 0
+    int filterBox = 0;          // IsFilterBoxChecked
+    void* filterHook = nullptr; // what LoadKeyboardFilter returns
+};
+extern FakeSeams fake;

@@ -1,0 +1,467 @@
+// The key engine driven by key scripts. A script is strokes separated by blanks: a letter
+// or a key code, "^" before it for the release, "~" for a lock key sent by the LED test
+// (scan code 255), "*n" after it for a repeat count and "@ms" last to set the counter
+// first. Keys send the scan code and extended flag of their record; the counter runs in
+// microseconds.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/app_state.h"
+#include "engine/key_engine.h"
+#include "engine/led_test.h"
+#include "engine/statistics.h"
+#include "layout/layout_file.h"
+#include "tests/fakes/fake_engine_seams.h"
+#include "tests/temp_path.h"
+#include "testrun/plugin_link.h"
+#include "testrun/test_log.h"
+
+namespace {
+
+WindowHandle const kWindow = reinterpret_cast<WindowHandle>(0x10);
+// Codes of compound keys, newest first.
+int32_t kXY[] = {'Y', 'X', -1}, kXYZ[] = {'Z', 'Y', 'X', -1}, kX[] = {'X', -1}, kNone[] = {-1};
+
+// A key record; a time and codes make a compound key, base and modifier a modified key.
+KeyRecord K(int32_t code, int32_t scan, const char* label, uint32_t ext = 0,
+            int32_t status = Untested, int64_t time = -1, int32_t* codes = nullptr,
+            int32_t base = -1, int32_t modifier = -1) {
+    KeyRecord r = {};
+    r.keyCode = code;
+    r.scanCode = scan;
+    r.label = const_cast<char*>(label);
+    r.extended = ext;
+    r.status = status;
+    r.compoundTime = time;
+    r.compoundCodes = codes;
+    r.baseCode = base;
+    r.modifierCode = modifier;
+    return r;
+}
+constexpr int32_t C = kCompoundCode, M = kModifiedCode;
+// Keys of every kind for the tables below: D1 and D2 are identical and take turns, D3
+// sends another extended flag; 256 lies beyond the virtual-key range, so the modified
+// keys walk the table for it.
+const std::vector<KeyRecord> kStandard = {K('A', 30, "A"),
+                                          K('B', 48, "B"),
+                                          K(163, 29, "RCtrl", 1),
+                                          K(18, 56, "Alt"),
+                                          K(-5, -5, "Left", 1),
+                                          K('X', 45, "X"),
+                                          K('Y', 21, "Y"),
+                                          K('Z', 44, "Z"),
+                                          K(256, 90, "Wide"),
+                                          K('N', 49, "N", 0, NotTestable),
+                                          K('F', 33, "F", 0, NotTestableFail),
+                                          K('D', 32, "D1"),
+                                          K('D', 32, "D2"),
+                                          K('D', 32, "D3", 1),
+                                          K('W', 30, "A-rather-long-label"),
+                                          K(C, C, "XY", 0, Untested, 50, kXY),
+                                          K(C, C, "XYZ", 0, Untested, 50, kXYZ),
+                                          K(M, M, "Alt+A", 0, Untested, -1, nullptr, 'A', 18),
+                                          K(M, M, "Wide+A", 0, Untested, -1, nullptr, 'A', 256),
+                                          K(M, M, "N+A", 0, Untested, -1, nullptr, 'A', 'N'),
+                                          K(M, M, "A+A", 0, Untested, -1, nullptr, 'A', 'A'),
+                                          K(C, C, "None", 0, Untested, 50, kNone),
+                                          K(20, 58, "Caps")};
+
+class Engine : public ::testing::Test {
+  protected:
+    std::vector<KeyRecord> keys;
+    std::string logPath = TempPath("engine.log");
+
+    void SetUp() override {
+        ResetAppState();
+        appState.ticksPerMillisecond = 1000;
+        appState.mainWindow = kWindow;
+        ResetEngine();
+        ResetAltShortcuts();
+        fake = FakeSeams();
+        testRunInfo.keystrokes = 0;
+        pluginLink.record = nullptr;
+        std::memset(savedKeyboardState, 0, sizeof savedKeyboardState);
+    }
+    void TearDown() override {
+        CloseTestLog();
+        std::remove(logPath.c_str());
+        std::remove((logPath + ".l").c_str());
+    }
+    // Makes the table current, cleared as selecting a layout does.
+    void Use(const std::vector<KeyRecord>& table) {
+        keys = table;
+        keys.push_back(K(kEndCode, kEndCode, ""));
+        ResetEngine();
+        engine.table = keys.data();
+        ClearAll();
+        fake.calls.clear();
+    }
+
+    // Plays the script; returns the status of the watched key after each stroke, one
+    // hexadecimal digit each. A key whose status changes is drawn at once, unless a
+    // verdict cleared and repainted the whole picture.
+    std::string Play(const std::string& script, const char* watch = nullptr) {
+        std::istringstream in(script);
+        std::string t, trail;
+        while (in >> t) {
+            size_t at = t.find('@'), times = t.find('*');
+            if (at != t.npos) {
+                fake.counter = static_cast<int64_t>(std::stod(t.substr(at + 1)) * 1000);
+            }
+            bool up = t[0] == '^', lock = t[up] == '~';
+            std::string name = t.substr(up + lock, std::min(at, times) - up - lock);
+            int32_t code = name[0] >= 'A' && name[0] <= 'Z' ? name[0] : std::stoi(name);
+            int i = 0;
+            while (engine.table[i].keyCode != kEndCode && engine.table[i].keyCode != code) {
+                ++i;
+            }
+            const KeyRecord& r = engine.table[i];
+            bool known = r.keyCode != kEndCode, ext = lock || (known && r.extended != 0);
+            int scan = lock ? 255 : known ? r.scanCode & 0xFF : 0;
+            intptr_t lParam = (times == t.npos ? 1 : std::stoi(t.substr(times + 1))) |
+                              (static_cast<intptr_t>(scan) << 16) | (ext ? 0x1000000 : 0);
+            std::vector<int32_t> before;
+            for (int k = 0; engine.table[k].keyCode != kEndCode; ++k) {
+                before.push_back(engine.table[k].status);
+            }
+            size_t mark = fake.calls.size();
+            up ? OnKeyUp(kWindow, code, lParam) : OnKeyDown(kWindow, code, lParam);
+            std::string made = fake.calls.substr(mark) + " ";
+            for (size_t k = 0; k < before.size(); ++k) {
+                if (before[k] != Status(k) && made.find("Repaint") == made.npos) {
+                    EXPECT_NE(made.npos, made.find("Draw " + std::to_string(k) + " ")) << t;
+                }
+            }
+            trail += watch == nullptr ? "" : std::string(1, "0123456789ab"[Status(Index(watch))]);
+        }
+        return trail;
+    }
+    static int Index(const std::string& label) {
+        int k = 0;
+        while (engine.table[k].keyCode != kEndCode && engine.table[k].label != label) {
+            ++k;
+        }
+        return k;
+    }
+    static int32_t Status(size_t i) { return engine.table[i].status; }
+    // The statistics texts from first to last joined by "|".
+    static std::string Fields(int first = 0, int last = kStatisticsFieldCount - 1) {
+        StatisticsTexts t;
+        FormatStatistics(&t);
+        std::string out = StatisticsText(&t, first);
+        for (int i = first + 1; i <= last; ++i) {
+            out = out + "|" + StatisticsText(&t, i);
+        }
+        return out;
+    }
+    std::string Log(const std::string& ending = "") {
+        CloseTestLog();
+        std::ifstream in(logPath + ending);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+// The watched key's status after each stroke; "f" after it when the test failed.
+TEST_F(Engine, StatusesOfKeysCompoundKeysAndModifiedKeys) {
+    // Watched key, its status after the Clear, mode, required keystrokes, strokes.
+    const std::tuple<const char*, int32_t, std::string, uint32_t, const char*, const char*>
+        cases[] = {
+            {"A", Untested, "", 0, "^A A A ^A ^A", "01122"}, // releases without a press: dropped
+            // Presses are counted in batch mode with a count required, auto-repeats
+            // included, on from a tested key, one per message whatever its repeat count.
+            {"A", Untested, "", 2, "A ^A", "12"},
+            {"A", Untested, "batch", 0, "A A ^A", "112"},
+            {"A", Untested, "batch", 1, "A A ^A", "11b"},
+            {"A", Untested, "batch", 1, "A ^A A ^A", "121b"},
+            {"A", Untested, "batch", 3, "A A*3 A*0 ^A", "1112"},
+            {"A", Untested, "batch", 3, "A ^A A ^A A ^A A ^A", "1a1a121b"},
+            {"A", OverPressed, "", 0, "^A A ^A", "b12"},
+            {"F", NotTestableFail, "", 0, "^F F ^F", "912"},
+            {"Caps", Untested, "", 0, "~20 20 ^~20 ^20", "0112"}, // only the LED test's are dropped
+            {"N", NotTestable, "batch", 1, "N N ^N N ^N", "77878"},
+            {"Left", Untested, "", 0, "-5 ^-5", "12"},
+            {"D1", Untested, "", 0, "D ^D D ^D D ^D", "122212"},
+            {"D3", Untested, "", 0, "D ^D", "00"},
+            {"A", Untested, "bios", 0, "W ^W", "12"}, // the first of two with its scan code
+            {"RCtrl", Untested, "bios", 0, "163 ^163", "12"},
+            {"Left", Untested, "bios", 0, "-5 ^-5", "12"},
+            {"A", Untested, "bios", 0, "200 ^200", "00"}, // no key has scan code 0
+            {"XY", Untested, "batch", 0, "X@0 Y@30 ^Y@40 ^X", "0022"},
+            {"XY", Untested, "batch", 0, "X@0 Y@50 ^Y@60", "002"},
+            {"XY", Untested, "batch", 0, "X@0 Y@51 ^Y@60", "000"},
+            {"XY", Untested, "batch", 0, "Y@0 X@10 ^X@20", "000"},       // order counts
+            {"XY", Untested, "batch", 0, "X@0 Y@10 Y@40 ^Y@50", "0000"}, // a repeat breaks the run
+            {"None", Untested, "", 0, "X ^X", "00"}, // no codes: stands for nothing
+            {"XY", FailDisarmed, "batch", 0, "X@0 Y@1 ^Y@2", "666"},
+            {"XY", FailArmed, "batch", 0, "X@0 Y@30", "44f"}, // cleared by the verdict
+            {"XY", FailArmed, "batch", 0, "Y@0 X@50", "44f"}, // a failure counts in any order
+            {"XY", FailArmed, "batch", 0, "Y@0 X@51 ^X@52", "444"},
+            {"XYZ", FailArmed, "batch", 0, "Z@0 X@10 Y@20", "444f"},
+            // Sorting the keys keeps the times in place: the gaps stay 10 and 60 ms.
+            {"XYZ", FailArmed, "batch", 0, "X@0 Z@60 Y@70", "444"},
+            {"Alt+A", Untested, "", 0, "18 A A ^A ^18", "01112"},
+            {"Alt+A", Untested, "", 0, "A 18 ^18 ^A", "0112"},
+            {"Alt+A", Untested, "", 0, "18 A ^A ^18 A 18", "011221"},
+            {"Alt+A", Untested, "", 0, "18 256 ^256 ^18", "0000"},
+            {"Wide+A", Untested, "", 0, "A 256 ^A ^256", "0112"},
+            {"N+A", Untested, "", 0, "A N", "00"}, // a not-testable key is never held
+            {"A+A", Untested, "", 0, "A", "0"},    // the modifier's key is not its base too
+            {"A+A", Untested, "", 0, "256 A", "00"},
+        };
+    for (const auto& [watch, start, mode, required, strokes, trail] : cases) {
+        Use(kStandard);
+        altShortcuts.altAbout = false; // as the reader leaves it for the Alt+A key
+        engine.table[Index(watch)].status = start;
+        appState.batchMode = mode == "batch";
+        engine.matchMode = mode == "bios" ? MatchBios : MatchWindows;
+        testRunInfo.keystrokes = required;
+        std::string seen = Play(strokes, watch);
+        EXPECT_EQ(trail, seen + (fake.calls.find("Reason") != fake.calls.npos ? "f" : ""))
+            << watch << ": " << strokes;
+        EXPECT_EQ(fake.calls.npos, fake.calls.find("Verify")) << strokes;
+    }
+}
+
+// What each event redraws, refreshes and posts; a plug-in run counts one operation per
+// key-up that released a pressed key.
+TEST_F(Engine, CallsOfEachEvent) {
+    PluginSharedRecord host = {};
+    pluginLink.record = &host;
+    appState.pluginMode = true;
+    const std::string failed = "Reason Focus Stats Repaint Focus Destroy";
+    // Batch mode, strokes, the calls, the operations counted.
+    const std::tuple<bool, const char*, std::string, int> cases[] = {
+        {0, "A", "Draw 0 Stats", 0},
+        {0, "A ^A ^A", "Draw 0 Stats Draw 0 Stats", 1},
+        {0, "200 ^200", "Stats", 0}, // no record: the key-up is dropped
+        {0, "~20 ^~20 ~144 ^~144 ~145 ^~145", "", 0},
+        {0, "18 A", "Draw 3 Stats Post 1016", 0},
+        {0, "18 B A", "Draw 3 Stats Draw 1 Stats Draw 0 Draw 17 Stats", 0},
+        {0, "18 ^18 A", "Draw 3 Stats Draw 3 Stats Draw 0 Stats", 1},
+        {0, "165 A A", "Stats Post 1016 Post 1016", 0},
+        {0, "18 F", "Draw 3 Stats Draw 10 Stats", 0},
+        {1, "18 F", "Draw 3 Stats Post 1007", 0},
+        {0, "164 115", "Stats Post 1003", 0},
+        {0, "18 C E H L", "Draw 3 Stats Post 1005 Post 1003 Post 1000 Post 1023", 0},
+        {1, "F", failed, 0}, // a key that must not be pressed
+        {1, "^F", failed, 0},
+    };
+    for (const auto& [batch, strokes, calls, operations] : cases) {
+        Use(kStandard);
+        host.operationsCount = 0;
+        appState.batchMode = batch;
+        Play(strokes);
+        EXPECT_EQ(calls, fake.calls) << strokes;
+        EXPECT_EQ(operations, host.operationsCount) << strokes;
+    }
+}
+
+TEST_F(Engine, StatisticsTextsAfterKnownGaps) {
+    Use(kStandard);
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "0 (0x0)|0 (0x0)|0ms|0ms|||N/A|N/A||0.0"},
+        {"A@1000", "30 (0x1e)|65 (0x41)|0ms|0ms|||A|N/A|A |0.0"}, // no lag before a second key
+        {"163@100 A@600 ^A@640", "30 (0x1e)|65 (0x41)|40ms|500ms|||A|A|A RCtrl |2.0"},
+        {"163@100 ^163@120 -5@700", "LMOUSE|LMOUSE|20ms|600ms|E|E|Left|RCtrl|Left RCtrl |1.7"},
+        {"-4", "MMOUSE|MMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"}, // buttons without a record
+        {"-3", "RMOUSE|RMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"},
+        {"A@100 ^A@150 200@300", "0 (0x0)|200 (0xc8)|50ms|0ms|||A|A|A |0.0"}, // no record
+        {"A@100 ^A@50", "30 (0x1e)|65 (0x41)|-50ms|0ms|||A|A|A |0.0"},       // timed by its message
+        {"163 A ~20", "30 (0x1e)|65 (0x41)|0ms|0ms|E|E|A|N/A|A RCtrl |0.0"}, // E of the LED test
+        // A held from 1250 to 2050: auto-repeats neither restart the press nor set the lag.
+        {"B@1000 ^B@1100 A@1250 A@1700 A*3 A*0 ^A@2050",
+         "30 (0x1e)|65 (0x41)|800ms|250ms|||A|A|A A A A A B |7.1"},
+        {"A@0 A@1000 A@1100 A@1200 A@1300 A@1400 A@1500 A@1600 A@1700 A@1800 A@1900",
+         "30 (0x1e)|65 (0x41)|0ms|0ms|||A|N/A|A A A A A A A A A A A |10.0"},   // the last ten
+        {"A@0 A@0.2 A@0.4", "30 (0x1e)|65 (0x41)|0ms|0ms|||A|N/A|A A A |0.0"}, // under 1 ms
+    };
+    for (const auto& [strokes, fields] : cases) {
+        ClearAll();
+        fake.counter = 0;
+        Play(strokes);
+        EXPECT_EQ(fields, Fields()) << strokes;
+    }
+    appState.ticksPerMillisecond = 0; // no counter frequency (yet): time stands still
+    ClearAll();
+    Play("A@100 A@200 ^A@300");
+    EXPECT_EQ("30 (0x1e)|65 (0x41)|0ms|0ms|||A|A|A A |0.0", Fields());
+}
+
+// The ring of 100 entries wraps and overwrites the oldest; names that no longer fit the
+// strip's 1500 characters are left out whole.
+TEST_F(Engine, StripShowsTheNewestHundredWholeNames) {
+    Use(kStandard);
+    auto times = [](int n, const std::string& s) {
+        std::string out;
+        while (n-- > 0) {
+            out += s;
+        }
+        return out;
+    };
+    Play("B A*99");
+    EXPECT_EQ(times(99, "A ") + "B ", Fields(8, 8));
+    Play("A");
+    EXPECT_EQ(times(100, "A "), Fields(8, 8));
+    Play("W*80");
+    EXPECT_EQ(times(74, "A-rather-long-label "), Fields(8, 8));
+    ClearAll();
+    Play("B");
+    EXPECT_EQ("B ", Fields(8, 8)) << "a Clear empties the whole ring";
+}
+
+// The bundled Laptop15 layout: a hotkey sends Ctrl, Alt and F9 within a few milliseconds;
+// Alt+Z is a modified key.
+TEST_F(Engine, BundledLaptopLayoutHotkeysAndAltZ) {
+    LineList lines = {};
+    KeyboardLayout* layout = nullptr;
+    const char* path = CLAVORO_BUNDLED_LAYOUTS "/Laptop15.kbl";
+    ASSERT_EQ(1, LoadLayoutFile(nullptr, &lines, &layout, ReadLayoutLines(&lines, path), path));
+    FreeLineList(&lines);
+    engine.table = layout->table;
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"17@0 18@3 120@6 ^120@60 ^18 ^17", "Mic", "000222"},
+        {"17@0 18@3 121@6 ^121@60 ^18 ^17", "Mute", "000222"},
+        {"17@0 18@3 121@6 ^121@60 ^18 ^17", "Mic", "000000"},
+        {"17@0 18@60 120@70 ^120@80", "Mic", "0000"}, // Ctrl and Alt typed by hand
+        {"18 90 ^90 ^18", "Alt+Z", "0112"},
+        {"90 18 ^18 ^90", "Alt+Z", "0112"},
+    };
+    for (const auto& [strokes, key, trail] : cases) {
+        ClearAll();
+        EXPECT_EQ(trail, Play(strokes, key)) << strokes << " " << key;
+    }
+    FreeLayout(layout);
+}
+
+// The key-matching records of /t, byte for byte, of the last stroke of each script.
+TEST_F(Engine, KeyTraceRecords) {
+    const std::string header = "=============================================\nKey ";
+    const std::string matchType = "Attempting key match of type 1\n";
+    // The status of the compound key X, Y.
+    const std::tuple<int32_t, const char*, std::string> cases[] = {
+        {FailArmed, "X@0 ~20 -5 Y@30",
+         header + "Down: Windows - 89, BIOS - 21\n" + matchType +
+             "Key matched: Y. Current status 0\n"
+             "Recorded time key depressed\n"
+             "New status 1\n"
+             "Attempting to match compound key XY\n"
+             "Sorted compound characters and History\n"
+             "History scancode 88. Compound key scancode 88. Time diff 0 (reqd: 50) \n"
+             "History scancode 89. Compound key scancode 89. Time diff 30 (reqd: 50) \n"
+             "Compound key match status 1\n"
+             "New Compound Key status 5\n"
+             "Attempting to match Modified key X+Y\n"
+             "New Modified Key status 1\n"
+             "Completed Key down processing\n"},
+        {Untested, "X@0 Y@30 ^Y@40 ^X@50",
+         header + "Up: Windows - 88, BIOS - 45\n" + matchType +
+             "Key matched: X. Current status 1\n"
+             "New status 2\n"
+             "Attempting to match compound key XY\n"
+             "History scancode 89. Compound key scancode 89. Time diff 0 (reqd: 50) \n"
+             "History scancode 88. Compound key scancode 88. Time diff 30 (reqd: 50) \n"
+             "Compound key match status 1\n"
+             "Attempting to match Modified key X+Y\n"
+             "New Modified Key status 2\n"
+             "Completed Key up processing\n"},
+    };
+    appState.traceEnabled = true; // the debug trace of /l: the codes of the key-downs
+    std::snprintf(appState.traceFilePath, sizeof appState.traceFilePath, "%s.l", logPath.c_str());
+    for (const auto& [status, strokes, trace] : cases) {
+        Use({K('X', 45, "X"), K('Y', 21, "Y"), K(C, C, "XY", 0, status, 50, kXY),
+             K(C, C, "Off", 0, Untested, -1, kX), // never checked
+             K(M, M, "X+Y", 0, Untested, -1, nullptr, 'Y', 'X')});
+        appState.detailedKeyLog = true;
+        std::string script = strokes;
+        Play(script.substr(0, script.rfind(' '))); // no log open yet: nothing written
+        ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
+        Play(script.substr(script.rfind(' ')));
+        EXPECT_EQ(trace, Log()) << strokes;
+    }
+    const std::string clear = "Clear all start\nClear all finish\n";
+    EXPECT_EQ(clear + "88,20,89," + clear + "88,89,", Log(".l")) << "lock keys, no mouse buttons";
+}
+
+// Exit and the last key-up ask for the verification, a failure does not.
+TEST_F(Engine, VerdictDialogsInTheirOrder) {
+    Use({K('A', 30, "A"), K('B', 48, "B", 0, NotTestableFail), K('N', 49, "N", 0, NotTestable)});
+    appState.batchMode = appState.detailedKeyLog = true;
+    ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
+    PluginSharedRecord host = {};
+    const std::string cleared = "Stats Repaint Focus ";
+    // Verification asked for, plug-in run, what Passverification and Serial answer.
+    const std::tuple<bool, bool, int, int, std::string> cases[] = {
+        {true, false, 1, 1, "Verify Focus " + cleared + "Serial Focus"},
+        {true, false, 0, 1, "Verify Focus Reason Focus " + cleared + "Serial Focus"},
+        {false, false, 1, 0, "Reason Focus " + cleared + "Serial Focus Destroy"},
+        {true, true, 1, 1, "Verify Focus " + cleared + "Destroy"},
+    };
+    for (const auto& [verification, plugin, pass, serial, calls] : cases) {
+        fake.calls.clear();
+        fake.passResult = pass;
+        fake.serialResult = serial;
+        appState.pluginMode = plugin;
+        pluginLink.record = plugin ? &host : nullptr;
+        keys[0].status = TestedOk;
+        EXPECT_FALSE(EndTest(kWindow, verification));
+        EXPECT_EQ(calls, fake.calls);
+        EXPECT_EQ(Untested, keys[0].status) << "every verdict clears the keys";
+    }
+    EXPECT_EQ(1, host.operationsCount);
+    EXPECT_EQ(9, host.stateCode);
+    const std::string check = "Checking whether the test has passed. User verifiaction required: ";
+    EXPECT_EQ(check + "1\n" + check + "1\n" + check + "0\nUser Selection: FAILED\n" + check + "1\n",
+              Log());
+    // The key-up that leaves no key untested or held; an over-pressed key counts as done.
+    appState.pluginMode = appState.detailedKeyLog = false;
+    testRunInfo.keystrokes = 1;
+    fake.calls.clear();
+    EXPECT_EQ("110", Play("A A ^A", "A")) << "cleared by the verdict";
+    EXPECT_EQ("Draw 0 Stats Draw 0 Stats Draw 0 Stats Verify Focus " + cleared + "Serial Focus",
+              fake.calls);
+    for (int32_t status = Untested; status <= OverPressed; ++status) {
+        keys[0].status = status;
+        EXPECT_EQ(status > BeingPressed, IsTestComplete()) << status;
+    }
+    appState.batchMode = false;
+    EXPECT_FALSE(IsTestComplete());
+}
+
+TEST_F(Engine, ClearResetsStatusesStatisticsAndTheLedTest) {
+    std::vector<KeyRecord> table = {K('A', 30, "A"), K('A', 30, "twin of A"), K(M, M, "M1"),
+                                    K(M, M, "M2")};
+    for (int32_t status = Untested; status <= OverPressed; ++status) {
+        table.push_back(K(100 + status, 0, "k", 0, status));
+    }
+    Use(table); // clears them
+    std::string statuses;
+    for (size_t k = 4; k < table.size(); ++k) {
+        statuses += "0123456789ab"[Status(k)];
+    }
+    EXPECT_EQ("000344633900", statuses) << "what each status becomes";
+    EXPECT_EQ(0, keys[2].dupState | keys[3].dupState) << "modified keys are never twins";
+    EXPECT_EQ("12", Play("A@500 ^A@600", "A"));
+    EXPECT_EQ(1, keys[1].dupState) << "the twin has the turn";
+    ledTestRunning = true;
+    savedKeyboardState[20] = 1; // Caps Lock was on when the LED test started
+    fake.calls.clear();
+    ClearAll();
+    EXPECT_EQ(1, keys[0].dupState) << "the first of the two has the turn again";
+    EXPECT_FALSE(ledTestRunning);
+    EXPECT_EQ("KillTimer Toggle 20 Stats", fake.calls);
+    EXPECT_EQ("0 (0x0)|0 (0x0)|0ms|0ms|||N/A|N/A||0.0", Fields());
+    appState.mainWindow = nullptr;
+    fake.calls.clear();
+    ClearAll();
+    EXPECT_EQ("", fake.calls) << "no statistics before the main window exists";
+}
+
+} // namespace
