@@ -15,16 +15,22 @@ static const LONG kLateMessageMs = 50;
 // that ends) blocks for 2 s while Wine waits for a window manager to confirm it, and
 // keys pressed meanwhile would all be taken at once, as if held for no time at all
 // and pressed together. The message's own time says how late it is handled.
+// A reading taken back that way never goes below the one before: a release timed by its
+// message after a press timed by the counter must not show a press of less than no time.
 int64_t ReadCounter() {
+    static int64_t previous = 0;
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    if (InSendMessage()) {
-        return now.QuadPart; // sent, not queued: the message time is another message's
+    if (!InSendMessage()) { // a sent message's time would be another message's
+        const LONG late = static_cast<LONG>(GetTickCount() - static_cast<DWORD>(GetMessageTime()));
+        if (late >= kLateMessageMs) {
+            now.QuadPart -= late * appState.ticksPerMillisecond;
+        }
     }
-    const LONG late = static_cast<LONG>(GetTickCount() - static_cast<DWORD>(GetMessageTime()));
-    if (late >= kLateMessageMs) {
-        now.QuadPart -= late * appState.ticksPerMillisecond;
+    if (now.QuadPart < previous) {
+        now.QuadPart = previous;
     }
+    previous = now.QuadPart;
     return now.QuadPart;
 }
 

@@ -274,7 +274,8 @@ TEST_F(Engine, StatisticsTextsAfterKnownGaps) {
         {"-4", "MMOUSE|MMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"}, // buttons without a record
         {"-3", "RMOUSE|RMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"},
         {"A@100 ^A@150 200@300", "0 (0x0)|200 (0xc8)|50ms|0ms|||A|A|A |0.0"}, // no record
-        {"A@100 ^A@50", "30 (0x1e)|65 (0x41)|-50ms|0ms|||A|A|A |0.0"},       // timed by its message
+        {"A@100 ^A@50",
+         "30 (0x1e)|65 (0x41)|-50ms|0ms|||A|A|A |0.0"}, // a negative figure keeps its sign
         {"163 A ~20", "30 (0x1e)|65 (0x41)|0ms|0ms|E|E|A|N/A|A RCtrl |0.0"}, // E of the LED test
         // A held from 1250 to 2050: auto-repeats neither restart the press nor set the lag.
         {"B@1000 ^B@1100 A@1250 A@1700 A*3 A*0 ^A@2050",
