@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 
 #include "layout/key_names.h"
@@ -88,22 +87,16 @@ std::string CodeText(int32_t code) {
     return std::to_string(code);
 }
 
-void Append(std::string* text, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void Append(std::string* text, const char* format, ...) {
-    char line[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    *text += line;
-}
-
 void WriteHeader(const KleDrawing& drawing, const std::vector<MatchedKey>& matched,
                  const char* source, bool mouse, KblFile* file) {
-    Append(&file->text, "# Written by kle2kbl from %s: %d keys%s.\n", ShownText(source).c_str(),
-           static_cast<int>(matched.size()), mouse ? ", and a three-button mouse" : "");
+    char line[256];
+    std::snprintf(line, sizeof line, "# Written by kle2kbl from %s: %d keys%s.\n",
+                  ShownText(source).c_str(), static_cast<int>(matched.size()),
+                  mouse ? ", and a three-button mouse" : "");
+    file->text += line;
     if (!drawing.name.empty()) {
-        Append(&file->text, "# Drawing: %s\n", ShownText(drawing.name).c_str());
+        std::snprintf(line, sizeof line, "# Drawing: %s\n", ShownText(drawing.name).c_str());
+        file->text += line;
     }
     file->text += "# Each line: key code, scan code, \"label\", \"extended\", \"start status\",\n"
                   "# highlight, left, top, width, height (rectangle on the 700 x 340 picture).\n";
@@ -195,7 +188,8 @@ int MakeKblFile(const KleDrawing& drawing, const char* source, bool mouse, KblFi
     const int bottom = mouse ? kMouseTop - 6 - kMargin : kPictureHeight - kMargin;
     if (PlaceKeys(drawing.keys, kMargin, kMargin, kPictureWidth - 2 * kMargin, bottom - kMargin,
                   &rects) == 0) {
-        *error = "the drawing is too large for the 700 x 340 picture";
+        *error = "the drawing cannot be scaled to the 700 x 340 picture (too large, or its "
+                 "keys have no size)";
         return 0;
     }
     const std::vector<MatchedKey> matched = MatchKeys(drawing.keys);
@@ -214,18 +208,20 @@ int MakeKblFile(const KleDrawing& drawing, const char* source, bool mouse, KblFi
             std::snprintf(text, sizeof text, "row %d, key %d: \"%s\" %s", key.row, key.position,
                           name.c_str(), why);
             file->notTestable.push_back(text);
-            Append(&file->text, "# Not testable: \"%s\" (row %d, key %d) %s.\n", name.c_str(),
-                   key.row, key.position, why);
+            std::snprintf(text, sizeof text, "# Not testable: \"%s\" (row %d, key %d) %s.\n",
+                          name.c_str(), key.row, key.position, why);
+            file->text += text;
             // A scan code that no key sends, so that the record never takes another key's
             // events in either match mode.
             codes = {0, 128 + unknown % 127, 0, ""};
             ++unknown;
             testable = false;
         }
-        Append(&file->text, "%s,%d,\"%s\",\"%s\",\"%s\",0,%d,%d,%d,%d\n",
-               CodeText(codes.code).c_str(), codes.scan, label.c_str(),
-               codes.extended ? "true" : "false", testable ? "CVSTATUSUP" : "CVSTATUSNOTEST",
-               rects[i].left, rects[i].top, rects[i].width, rects[i].height);
+        std::snprintf(text, sizeof text, "%s,%d,\"%s\",\"%s\",\"%s\",0,%d,%d,%d,%d\n",
+                      CodeText(codes.code).c_str(), codes.scan, label.c_str(),
+                      codes.extended ? "true" : "false", testable ? "CVSTATUSUP" : "CVSTATUSNOTEST",
+                      rects[i].left, rects[i].top, rects[i].width, rects[i].height);
+        file->text += text;
     }
     file->keys = static_cast<int>(matched.size());
     if (mouse) {

@@ -35,13 +35,9 @@ constexpr const char* kUsage =
 
 // The path with everything from the last "." of its file name replaced.
 std::string WithExtension(const std::string& path, const char* extension) {
-    std::string name = path;
-    const size_t slash = name.find_last_of("/\\");
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-        name.erase(dot);
-    }
-    return name + extension;
+    const size_t cut = path.find_last_of("./\\");
+    const bool hasExtension = cut != std::string::npos && path[cut] == '.';
+    return (hasExtension ? path.substr(0, cut) : path) + extension;
 }
 
 std::string FileName(const std::string& path) {

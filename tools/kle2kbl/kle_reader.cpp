@@ -267,7 +267,7 @@ constexpr Entity kEntities[] = {
 
 // The text an entity at text[i] ('&') stands for, and its length; "&" alone when it is
 // none we know.
-std::string Entity(const std::string& text, size_t i, size_t* length) {
+std::string DecodeEntity(const std::string& text, size_t i, size_t* length) {
     const size_t end = text.find(';', i);
     *length = 1;
     if (end == std::string::npos || end - i > 10) {
@@ -305,7 +305,7 @@ std::string CleanLabel(const std::string& label) {
             i = end + 1;
         } else if (label[i] == '&') {
             size_t length = 0;
-            out += Entity(label, i, &length);
+            out += DecodeEntity(label, i, &length);
             i += length;
         } else {
             out += label[i];
