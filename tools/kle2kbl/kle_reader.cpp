@@ -126,11 +126,12 @@ struct ErrorPlace {
     }
 };
 
-void FillJsonError(const std::string& in, const JsonText& json, KleError* error) {
+void FillJsonError(const std::string& in, const JsonText& parsed, KleError* error) {
     ErrorPlace place{0, ""};
-    json::sax_parse(json.text, &place);
+    json::sax_parse(parsed.text, &place);
+    // A bracket added after the user's text stands for its end.
     const size_t at = place.position > 0 ? place.position - 1 : 0;
-    const size_t offset = at < json.from.size() ? json.from[at] : in.size();
+    const size_t offset = at < parsed.from.size() ? parsed.from[at] : in.size();
     error->line = 1;
     size_t lineStart = 0;
     for (size_t i = 0; i < offset && i < in.size(); ++i) {
@@ -326,7 +327,6 @@ int ReadKle(const std::string& text, KleDrawing* drawing, KleError* error) {
     if (!IsOneList(jsonText.text)) {
         jsonText.text = "[" + jsonText.text + "]";
         jsonText.from.insert(jsonText.from.begin(), 0);
-        jsonText.from.push_back(text.size());
     }
     json rows = json::parse(jsonText.text, nullptr, false);
     if (rows.is_discarded()) {
