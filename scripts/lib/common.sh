@@ -5,7 +5,7 @@ CLAVORO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # Everything both builds and all tests need, as Debian package names.
 CLAVORO_PACKAGES=(g++ cmake make clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest
     libbenchmark-dev valgrind g++-mingw-w64-x86-64 mingw-w64 wine wine64 xvfb x11-utils
-    xdotool imagemagick)
+    xdotool imagemagick nlohmann-json3-dev)
 
 ensure_packages() {
     local missing=()

@@ -5,6 +5,8 @@
 //   clavoro-host [--program PATH] [--name NAME] [--stop-after SECONDS]
 //                [--stop-file PATH] [--dump] [--fill BYTE] [-- CLAVORO OPTIONS...]
 //
+// Arguments that are not options of clavoro-host (all of them after "--") are passed on
+// to Clavoro.
 // --stop-after and --stop-file (the file appears) and Ctrl+C set runWord to 0, which
 // ends Clavoro within about a second. --dump prints the whole record in hex after
 // the attach and at the end. --fill sets every byte of the block to BYTE before
@@ -18,6 +20,7 @@
 
 #include "testrun/plugin_link.h"
 #include "tools/clavoro_host/record_changes.h"
+#include "tools/common/tool_options.h"
 
 namespace {
 
@@ -66,32 +69,51 @@ int main(int argc, char** argv) {
     bool dump = false;
     int fill = 0;
     char options[1024] = "";
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        if (std::strcmp(a, "--program") == 0 && i + 1 < argc) {
-            std::snprintf(program, sizeof program, "%s", argv[++i]);
-        } else if (std::strcmp(a, "--name") == 0 && i + 1 < argc) {
-            std::snprintf(name, sizeof name, "%s", argv[++i]);
-        } else if (std::strcmp(a, "--stop-after") == 0 && i + 1 < argc) {
-            stopAfterSeconds = std::atoi(argv[++i]);
-        } else if (std::strcmp(a, "--stop-file") == 0 && i + 1 < argc) {
-            stopFile = argv[++i];
-        } else if (std::strcmp(a, "--fill") == 0 && i + 1 < argc) {
-            fill = static_cast<int>(std::strtol(argv[++i], nullptr, 0)) & 0xFF;
-        } else if (std::strcmp(a, "--dump") == 0) {
+    const char* usage =
+        "usage: clavoro-host [--program PATH] [--name NAME] [--stop-after SECONDS]\n"
+        "                    [--stop-file PATH] [--dump] [--fill BYTE]\n"
+        "                    [-- CLAVORO OPTIONS...]\n";
+    enum { kProgram, kName, kStopAfter, kStopFile, kFill, kDump };
+    const ToolOption table[] = {{"--program", 1},   {"--name", 1}, {"--stop-after", 1},
+                                {"--stop-file", 1}, {"--fill", 1}, {"--dump", 0}};
+    ToolArgs args;
+    const int read = ReadToolArgs(argc, argv, table, 6, &args);
+    if (read == kArgsHelp) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (read == kArgsBad) {
+        std::fprintf(stderr, "clavoro-host: %s\n", args.error);
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    for (const ToolArg& option : args.options) {
+        switch (option.option) {
+        case kProgram:
+            std::snprintf(program, sizeof program, "%s", option.value);
+            break;
+        case kName:
+            std::snprintf(name, sizeof name, "%s", option.value);
+            break;
+        case kStopAfter:
+            stopAfterSeconds = std::atoi(option.value);
+            break;
+        case kStopFile:
+            stopFile = option.value;
+            break;
+        case kFill:
+            fill = static_cast<int>(std::strtol(option.value, nullptr, 0)) & 0xFF;
+            break;
+        default:
             dump = true;
-        } else if (std::strcmp(a, "--") == 0) {
-            for (++i; i < argc; ++i) {
-                size_t used = std::strlen(options);
-                std::snprintf(options + used, sizeof options - used, " \"%s\"", argv[i]);
-            }
-        } else {
-            std::fprintf(stderr,
-                         "usage: clavoro-host [--program PATH] [--name NAME] "
-                         "[--stop-after SECONDS] [--stop-file PATH] [--dump] [--fill BYTE]\n"
-                         "                    [-- OPTIONS]\n");
-            return 2;
+            break;
         }
+    }
+    // Everything that is not an option of ours (after "--" also what looks like one) goes
+    // to Clavoro.
+    for (const char* operand : args.operands) {
+        const size_t used = std::strlen(options);
+        std::snprintf(options + used, sizeof options - used, " \"%s\"", operand);
     }
 
     HANDLE mapping =

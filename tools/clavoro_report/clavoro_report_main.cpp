@@ -3,6 +3,7 @@
 //   clavoro-report [--csv FILE] [--html FILE] [--since YYYY-MM-DD] [--until YYYY-MM-DD]
 //                  [--product ID] [--batch ID] LOG...
 //
+// Options may stand before or after the logs; "--" ends them, --help prints the usage.
 // Exit status: 0 when every input was read, 2 when a file could not be opened (the
 // others are still reported), 1 for a command line it does not understand.
 #include <cstdio>
@@ -12,15 +13,14 @@
 #include "tools/clavoro_report/report_html.h"
 #include "tools/clavoro_report/report_model.h"
 #include "tools/clavoro_report/report_text.h"
+#include "tools/common/tool_options.h"
 
 namespace {
 
-int Usage() {
-    std::fputs("usage: clavoro-report [--csv FILE] [--html FILE] [--since YYYY-MM-DD]\n"
-               "                      [--until YYYY-MM-DD] [--product ID] [--batch ID] LOG...\n",
-               stderr);
-    return 1;
-}
+const char* const kUsage =
+    "usage: clavoro-report [--csv FILE] [--html FILE] [--since YYYY-MM-DD]\n"
+    "                      [--until YYYY-MM-DD] [--product ID] [--batch ID] LOG...\n"
+    "  options may stand before or after the logs; -- ends them\n";
 
 // "2026-12-05" -> 20261205; 0 when it is not such a date.
 int ParseDay(const char* text) {
@@ -33,41 +33,47 @@ int ParseDay(const char* text) {
     return y * 10000 + m * 100 + d;
 }
 
+enum Option { kCsv, kHtml, kSince, kUntil, kProduct, kBatch };
+const ToolOption kOptions[] = {{"--csv", 1},   {"--html", 1},    {"--since", 1},
+                               {"--until", 1}, {"--product", 1}, {"--batch", 1}};
+
 } // namespace
 
 int main(int argc, char** argv) {
+    ToolArgs args;
+    const int read = ReadToolArgs(argc, argv, kOptions, 6, &args);
+    if (read == kArgsHelp) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (read == kArgsBad || args.operands.empty()) {
+        if (read == kArgsBad) {
+            std::fprintf(stderr, "clavoro-report: %s\n", args.error);
+        }
+        std::fputs(kUsage, stderr);
+        return 1;
+    }
     ReportFilters filters{};
     const char* csvPath = nullptr;
     const char* htmlPath = nullptr;
-    int firstLog = argc;
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (std::strcmp(a, "--csv") == 0 && hasValue) {
-            csvPath = argv[++i];
-        } else if (std::strcmp(a, "--html") == 0 && hasValue) {
-            htmlPath = argv[++i];
-        } else if ((std::strcmp(a, "--since") == 0 || std::strcmp(a, "--until") == 0) && hasValue) {
-            int day = ParseDay(argv[i + 1]);
+    for (const ToolArg& option : args.options) {
+        if (option.option == kSince || option.option == kUntil) {
+            const int day = ParseDay(option.value);
             if (day == 0) {
-                std::fprintf(stderr, "clavoro-report: %s needs a date like 2026-12-05\n", a);
+                std::fprintf(stderr, "clavoro-report: %s needs a date like 2026-12-05\n",
+                             kOptions[option.option].name);
                 return 1;
             }
-            (a[2] == 's' ? filters.since : filters.until) = day;
-            ++i;
-        } else if (std::strcmp(a, "--product") == 0 && hasValue) {
-            filters.product = argv[++i];
-        } else if (std::strcmp(a, "--batch") == 0 && hasValue) {
-            filters.batch = argv[++i];
-        } else if (a[0] == '-' && a[1] == '-') {
-            return Usage();
+            (option.option == kSince ? filters.since : filters.until) = day;
+        } else if (option.option == kCsv) {
+            csvPath = option.value;
+        } else if (option.option == kHtml) {
+            htmlPath = option.value;
+        } else if (option.option == kProduct) {
+            filters.product = option.value;
         } else {
-            firstLog = i;
-            break;
+            filters.batch = option.value;
         }
-    }
-    if (firstLog >= argc) {
-        return Usage();
     }
 
     static Report report; // large; kept off the stack
@@ -84,10 +90,10 @@ int main(int argc, char** argv) {
 
     int status = 0;
     static LogReader reader;
-    for (int i = firstLog; i < argc; ++i) {
-        StartLogReader(&reader, ReportEvents(&report), argv[i]);
-        if (!ReadLogFile(&reader, argv[i])) {
-            std::fprintf(stderr, "clavoro-report: cannot open %s\n", argv[i]);
+    for (const char* log : args.operands) {
+        StartLogReader(&reader, ReportEvents(&report), log);
+        if (!ReadLogFile(&reader, log)) {
+            std::fprintf(stderr, "clavoro-report: cannot open %s\n", log);
             status = 2;
         }
     }

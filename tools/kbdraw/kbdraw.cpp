@@ -15,6 +15,7 @@
 #include "app/app_state.h"
 #include "app/message_box.h"
 #include "layout/layout_file.h"
+#include "tools/common/tool_options.h"
 #include "tools/kbdraw/keyboard_picture.h"
 
 // The reader's messages, printed instead of shown in a box.
@@ -34,14 +35,25 @@ static std::string PictureNameFor(const std::string& layoutPath) {
 }
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3 || argv[1][0] == '-') {
-        std::fprintf(stderr, "usage: kbdraw layout.kbl [picture.bmp]\n");
+    const char* usage = "usage: kbdraw layout.kbl [picture.bmp]\n";
+    ToolArgs args;
+    const int read = ReadToolArgs(argc, argv, nullptr, 0, &args);
+    if (read == kArgsHelp) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (read == kArgsBad || args.operands.empty() || args.operands.size() > 2) {
+        if (read == kArgsBad) {
+            std::fprintf(stderr, "kbdraw: %s\n", args.error);
+        }
+        std::fputs(usage, stderr);
         return 2;
     }
     ResetAppState();
     ResetAltShortcuts();
-    const char* layoutPath = argv[1];
-    const std::string picturePath = argc == 3 ? argv[2] : PictureNameFor(layoutPath);
+    const char* layoutPath = args.operands[0];
+    const std::string picturePath =
+        args.operands.size() == 2 ? args.operands[1] : PictureNameFor(layoutPath);
 
     LineList lines = {nullptr};
     const int lineCount = ReadLayoutLines(&lines, layoutPath);

@@ -2,20 +2,20 @@
 // program would make of them, so that a layout author can check a file without a
 // keyboard on the bench.
 //
-//   kblcheck [-b] file.kbl ...
+//   kblcheck [-b] file.kbl ...   (options may also follow the files; -- ends them)
 //
 // For each file: every message the program would show while reading it, and for a file
 // that loads the table of its keys. Then some advice that the program itself never
 // gives. -b reads the files as batch mode does (CVSTATUSFAIL keys start armed).
 // Exit status: 0 when every file loads, 1 when one does not, 2 for a bad command line.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/message_box.h"
 #include "layout/layout_file.h"
+#include "tools/common/tool_options.h"
 
 namespace {
 
@@ -245,27 +245,27 @@ int ShowMessage(WindowHandle, const char* text, const char* caption, MessageIcon
 }
 
 int main(int argc, char** argv) {
-    ResetAppState();
-    ResetAltShortcuts();
-    std::vector<const char*> files;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-b") == 0) {
-            appState.batchMode = true;
-        } else if (argv[i][0] == '-') {
-            std::fprintf(stderr, "kblcheck: unknown option %s\n", argv[i]);
-            files.clear();
-            break;
-        } else {
-            files.push_back(argv[i]);
-        }
+    const char* usage = "usage: kblcheck [-b] file.kbl ...\n"
+                        "  -b  read CVSTATUSFAIL keys as batch mode does (armed)\n";
+    const ToolOption options[] = {{"-b", 0}};
+    ToolArgs args;
+    const int read = ReadToolArgs(argc, argv, options, 1, &args);
+    if (read == kArgsHelp) {
+        std::fputs(usage, stdout);
+        return 0;
     }
-    if (files.empty()) {
-        std::fprintf(stderr, "usage: kblcheck [-b] file.kbl ...\n"
-                             "  -b  read CVSTATUSFAIL keys as batch mode does (armed)\n");
+    if (read == kArgsBad || args.operands.empty()) {
+        if (read == kArgsBad) {
+            std::fprintf(stderr, "kblcheck: %s\n", args.error);
+        }
+        std::fputs(usage, stderr);
         return 2;
     }
+    ResetAppState();
+    ResetAltShortcuts();
+    appState.batchMode = !args.options.empty();
     int allLoaded = 1;
-    for (const char* file : files) {
+    for (const char* file : args.operands) {
         allLoaded &= CheckFile(file);
     }
     return allLoaded ? 0 : 1;

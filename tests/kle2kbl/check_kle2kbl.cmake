@@ -1,0 +1,74 @@
+# Runs kle2kbl as a user would and checks its exit statuses, its messages and that the
+# files it writes pass kblcheck without a message or advice.
+#   cmake -DKLE2KBL=... -DKBLCHECK=... -DDATA=tests/data/kle -DOUT=<folder> -P check_kle2kbl.cmake
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT})
+
+# run(<expected status> <text the output must hold> args...)
+function(run expected text)
+    execute_process(COMMAND ${KLE2KBL} ${ARGN} WORKING_DIRECTORY ${OUT} RESULT_VARIABLE rc
+        OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    message("kle2kbl ${ARGN}: ${rc}\n${out}${err}")
+    if(NOT rc EQUAL expected)
+        message(FATAL_ERROR "exit status ${rc}, expected ${expected}")
+    endif()
+    string(FIND "${out}${err}" "${text}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "the output lacks: ${text}")
+    endif()
+endfunction()
+
+function(check_layout kbl)
+    execute_process(COMMAND ${KBLCHECK} ${kbl} RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+    if(NOT rc EQUAL 0 OR out MATCHES "\n== " OR out MATCHES "advice")
+        message(FATAL_ERROR "kblcheck ${kbl}: ${rc}\n${out}")
+    endif()
+    string(REGEX REPLACE "\\.kbl$" ".bmp" bmp ${kbl})
+    file(SIZE ${bmp} size)
+    if(NOT size EQUAL 714054) # 54 bytes of headers and 700 x 340 pixels of 3 bytes
+        message(FATAL_ERROR "${bmp} has ${size} bytes")
+    endif()
+endfunction()
+
+run(0 "usage: kle2kbl" --help)
+run(2 "usage: kle2kbl")
+run(2 "usage: kle2kbl" a.json b.kbl c.kbl)
+run(2 "unknown option --mouse" ${DATA}/ansi104.json --mouse)
+run(1 "cannot read ${OUT}/none.json" ${OUT}/none.json)
+
+run(0 "${OUT}/ansi.kbl: 107 keys written, picture ${OUT}/ansi.bmp" ${DATA}/ansi104.json
+    ${OUT}/ansi.kbl)
+check_layout(${OUT}/ansi.kbl)
+file(STRINGS ${OUT}/ansi.kbl first LIMIT_COUNT 1)
+if(NOT first STREQUAL "# Written by kle2kbl from ansi104.json: 104 keys, and a three-button mouse.")
+    message(FATAL_ERROR "first line: ${first}")
+endif()
+run(0 "105 keys written" ${DATA}/iso105.txt ${OUT}/iso.kbl --no-mouse)
+check_layout(${OUT}/iso.kbl)
+file(COPY ${DATA}/tkl87.json DESTINATION ${OUT})
+run(0 "tkl87.kbl: 90 keys written, picture tkl87.bmp" -- tkl87.json)
+check_layout(${OUT}/tkl87.kbl)
+
+file(WRITE ${OUT}/odd.txt "[\"Esc\",\"Fn\",\"Foo\"],\n[{w:7},\"\"]")
+run(3 "row 1, key 3: \"Foo\" is not a key kle2kbl knows; written as not testable"
+    ${OUT}/odd.txt)
+run(3 "row 1, key 2: \"Fn\" sends nothing to the PC" ${OUT}/odd.txt)
+check_layout(${OUT}/odd.kbl)
+
+file(WRITE ${OUT}/bad.txt "[\"Esc\"],\n[{x:1,},\"A\"]")
+run(1 "${OUT}/bad.txt:2:7: syntax error" ${OUT}/bad.txt)
+# Drawings that are refused, with nothing written. The rotation of a row goes on to the
+# next rows.
+file(WRITE ${OUT}/turned.json "[[\"A\",\"B\",{\"r\":15,\"rx\":5}],[\"C\"]]")
+run(1 "row 2, key 1 (\"C\") is rotated by 15 degrees" ${OUT}/turned.json)
+file(WRITE ${OUT}/wide.txt "[\"A\",{x:200},\"B\"]")
+run(1 "the drawing cannot be scaled to the 700 x 340 picture" ${OUT}/wide.txt)
+file(WRITE ${OUT}/flat.txt "[{w:0},\"A\"]")
+run(1 "the drawing cannot be scaled to the 700 x 340 picture" ${OUT}/flat.txt)
+file(WRITE ${OUT}/empty.txt "{name:\"empty\"}")
+run(1 "empty.txt: the drawing has no keys; nothing written" ${OUT}/empty.txt)
+file(GLOB written ${OUT}/bad.* ${OUT}/turned.* ${OUT}/wide.* ${OUT}/flat.* ${OUT}/empty.*)
+list(LENGTH written count)
+if(NOT count EQUAL 5)
+    message(FATAL_ERROR "files were written for drawings that were refused: ${written}")
+endif()

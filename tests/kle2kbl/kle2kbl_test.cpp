@@ -1,0 +1,241 @@
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "layout/layout_file.h"
+#include "tests/fakes/fake_messages.h"
+#include "tests/temp_path.h"
+#include "tools/common/tool_options.h"
+#include "tools/kle2kbl/kbl_writer.h"
+#include "tools/kle2kbl/key_match.h"
+#include "tools/kle2kbl/kle_reader.h"
+
+namespace {
+
+// "label|label@x,y", the size when not 1x1, "+x2,y2 w2xh2" for a second rectangle and
+// "#row.position"; or "error line:column".
+std::string Keys(const std::string& text) {
+    KleDrawing drawing;
+    KleError error;
+    if (!ReadKle(text, &drawing, &error)) {
+        return "error " + std::to_string(error.line) + ":" + std::to_string(error.column);
+    }
+    std::string out = drawing.name.empty() ? "" : "[" + drawing.name + "] ";
+    for (const KleKey& k : drawing.keys) {
+        const std::string labels = k.labels[0] + (k.labels[1].empty() ? "" : "|" + k.labels[1]);
+        char line[200];
+        std::snprintf(line, sizeof line, "%s@%g,%g", labels.c_str(), k.x, k.y);
+        out += line;
+        if (k.width != 1 || k.height != 1) {
+            std::snprintf(line, sizeof line, " %gx%g", k.width, k.height);
+            out += line;
+        }
+        if (k.x2 != 0 || k.y2 != 0 || k.width2 != k.width || k.height2 != k.height) {
+            std::snprintf(line, sizeof line, " +%g,%g %gx%g", k.x2, k.y2, k.width2, k.height2);
+            out += line;
+        }
+        out += " #" + std::to_string(k.row) + "." + std::to_string(k.position) + "; ";
+    }
+    return out;
+}
+
+TEST(KleReader, BothFormsPropertiesAndErrors) {
+    const char* cases[][2] = {
+        {"[{\"name\":\"Pad\"},[\"A\",\"B\"],[{\"x\":0.5,\"w\":2},\"C\",\"D\"]]",
+         "[Pad] A@0,0 #1.1; B@1,0 #1.2; C@0.5,1 2x1 #2.1; D@2.5,1 #2.2; "},
+        {"[\"A\",{x:1},\"B\"],\n[{y:0.5},\"C\"]", "A@0,0 #1.1; B@2,0 #1.2; C@0,1.5 #2.1; "},
+        {"[\"A\",\"B\"]", "A@0,0 #1.1; B@1,0 #1.2; "},
+        {"[{h:2,w:1.5},\"A\",{d:true},\"X\",\"B\"]", "A@0,0 1.5x2 #1.1; B@2.5,0 #1.3; "},
+        {"[{x:0.25,w:1.25,h:2,w2:1.5,h2:1,x2:-0.25},\"Enter\",{w2:2,y2:1},\"A\",\"B\"]",
+         "Enter@0.25,0 1.25x2 +-0.25,0 1.5x1 #1.1; A@1.5,0 +0,1 2x1 #1.2; B@2.5,0 #1.3; "},
+        {"[{r:15,rx:1,ry:2},\"A\"],[\"B\"]", "A@1,2 #1.1; B@1,3 #2.1; "},
+        {"[{y:1},\"A\"],[{x:1},\"B\"]", "A@0,1 #1.1; B@1,2 #2.1; "},
+        {"[\"!\\n1\",\"<b>Caps</b><br>Lock\",\" a &amp; b&#33;&#x2190;&#;\",\"\\\"\\n'\",\"x:1\"]",
+         "!|1@0,0 #1.1; Caps Lock@1,0 #1.2; a & b!\xE2\x86\x90&#;@2,0 #1.3; \"|'@3,0 #1.4; "
+         "x:1@4,0 #1.5; "},
+        {"[\"A\",]", "error 1:6"},
+        {"[\"A\"],\n[{x:1.5,},\"B\"]", "error 2:9"},
+        {"[\"A\nB\"]", "error 1:4"},
+        {"{name:\"x\"},\n[\"A\",{y:1}\n", "error 3:1"},
+        {"[[\"A\"],\n 5]", "error 0:0"},
+        {"[[\"A\", 5]]", "error 0:0"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Keys(c[0]), c[1]) << c[0];
+    }
+}
+
+// "code/scan" with "e" for an extended key, "fn" or "?" per key.
+std::string Codes(const std::string& text) {
+    KleDrawing drawing;
+    KleError error;
+    EXPECT_TRUE(ReadKle(text, &drawing, &error)) << text;
+    std::string out;
+    for (const MatchedKey& key : MatchKeys(drawing.keys)) {
+        out += key.kind == kFnKey ? "fn "
+               : key.kind == kUnknownKey
+                   ? "? "
+                   : std::to_string(key.codes.code) + "/" + std::to_string(key.codes.scan) +
+                         (key.codes.extended ? "e " : " ");
+    }
+    return out;
+}
+
+TEST(KeyMatch, SpellingsSidesPadAndUkKeys) {
+    const char* cases[][2] = {
+        {"[\"Esc\",\"Escape\",\"ESC\",\"<b>Esc</b>\",\"Pause\\nBreak\",\"ScrLk\"]",
+         "27/1 27/1 27/1 27/1 19/69 145/70 "},
+        {"[\"PgUp\",\"Page Up\",\"PrtSc\",\"Print Screen\",\"Del\",\"Delete\",\"Ins\",\"Insert\"]",
+         "33/73e 33/73e 44/55e 44/55e 46/83e 46/83e 45/82e 45/82e "},
+        {"[\"Caps Lock\",\"Caps\",\"Enter\",\"Return\",\"Backspace\",\"Menu\",\"App\",\"AltGr\","
+         "\"Tab \xE2\x86\xB9\",\"PgDn\",\"Page Down\"]",
+         "20/58 20/58 13/28 13/28 8/14 93/93e 93/93e 18/56e 9/15 34/81e 34/81e "},
+        {"[\"Win\"],[\"Super\"],[\"Cmd\"],[\"GUI\"],[\"Ctrl\"],[\"Control\"]",
+         "91/91e 91/91e 91/91e 91/91e 17/29 17/29 "},
+        {"[\"\xE2\x86\x90\",\"\xE2\x86\x91\",\"\xE2\x86\x92\",\"\xE2\x86\x93\",\"Left\",\"Up\","
+         "\"&rarr;\",\"down\"]",
+         "37/75e 38/72e 39/77e 40/80e 37/75e 38/72e 39/77e 40/80e "},
+        {"[{w:1.25},\"Shift\",\"A\",{w:6},\"\",{w:1.25},\"Shift\"],"
+         "[\"Ctrl\",\"Win\",\"Alt\",{x:6},\"Alt\",\"Win\",\"Ctrl\"]",
+         "16/42 65/30 32/57 16/54 17/29 91/91e 18/56 18/56e 92/92e 17/29e "},
+        {"[\"Shift\",\"Ctrl\",\"Shift\",\"Ctrl\"]", "16/42 17/29 16/54 17/29e "},
+        {"[\"Home\",\"Num Lock\",\"/\"],[\"End\",\"7\\nHome\",\"8\\n\xE2\x86\x91\",\"+\"],"
+         "[\"Enter\",\".\\nDel\",\"0\\nIns\",\"Enter\"]",
+         "36/71e 144/69e 111/53e 35/79e 103/71 104/72 107/78 13/28 110/83 96/82 13/28e "},
+        {"[\"7\\nHome\",\"/\",\"-\",\"+\\n=\",\"*\",\"<\\n,\",\".\"]",
+         "55/8 191/53 189/12 187/13 106/55 188/51 190/52 "},
+        {"[\"\xC2\xAC\\n`\",\"@\\n'\",\"~\\n#\",\"~\\n`\",\"\\\"\\n'\",\"|\\n\\\\\"],"
+         "[\"|\\n\\\\\",\"Z\"]",
+         "223/41 192/40 222/43 192/41 222/40 220/43 220/86 90/44 "},
+        {"[\"q\",\"F1\",\"F12\",\"F13\",\"F24\",\"F25\",\"Fn\",\"Foo\",\"\",{w:3},\"\"]",
+         "81/16 112/59 123/88 124/100 135/118 ? fn ? ? 32/57 "},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Codes(c[0]), c[1]) << c[0];
+    }
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// (key code, scan code, extended) of every record, sorted, read by the program's reader.
+std::vector<std::tuple<int, int, int>> CodesOfLayout(const std::string& path) {
+    shownMessages.clear();
+    LineList lines = {nullptr};
+    const int count = ReadLayoutLines(&lines, path.c_str());
+    KeyboardLayout* layout = nullptr;
+    EXPECT_EQ(LoadLayoutFile(nullptr, &lines, &layout, count, path.c_str()), 1) << path;
+    FreeLineList(&lines);
+    EXPECT_TRUE(shownMessages.empty()) << path;
+    std::vector<std::tuple<int, int, int>> codes;
+    for (int i = 0; layout != nullptr && layout->table[i].keyCode != kEndCode; ++i) {
+        const KeyRecord& k = layout->table[i];
+        codes.emplace_back(k.keyCode, k.scanCode, static_cast<int>(k.extended));
+    }
+    FreeLayout(layout);
+    std::sort(codes.begin(), codes.end());
+    return codes;
+}
+
+TEST(Kle2kbl, StandardDrawingsGiveTheCodesOfTheBundledLayouts) {
+    const char* pairs[][2] = {
+        {"ansi104.json", "US104.kbl"}, {"iso105.txt", "UK105.kbl"}, {"tkl87.json", "TKL87.kbl"}};
+    for (const auto& pair : pairs) {
+        KleDrawing drawing;
+        KleError error;
+        ASSERT_TRUE(
+            ReadKle(ReadFile(std::string(CLAVORO_TEST_DATA "/kle/") + pair[0]), &drawing, &error));
+        KblFile file;
+        std::string why;
+        ASSERT_EQ(MakeKblFile(drawing, pair[0], true, &file, &why), 1) << why;
+        EXPECT_TRUE(file.notTestable.empty()) << pair[0];
+        const std::string path = TempPath("kle2kbl.kbl");
+        std::ofstream(path, std::ios::binary) << file.text;
+        EXPECT_EQ(CodesOfLayout(path), CodesOfLayout(std::string(CLAVORO_LAYOUTS "/") + pair[1]))
+            << pair[0];
+        std::remove(path.c_str());
+    }
+}
+
+TEST(Kle2kbl, WritesRectanglesLabelsAndNotTestableKeys) {
+    KleDrawing drawing;
+    KleError error;
+    ASSERT_TRUE(ReadKle("[\"Esc\",\"Fn\",\"\\u00e9t\xC3\xA9\",{x:0.5,w:1.25,h:2,w2:1.5,h2:1,"
+                        "x2:-0.25},\"Enter\"],[\"<\\n,\",\"PrtSc\",\"A\"]",
+                        &drawing, &error));
+    KblFile file;
+    std::string why;
+    ASSERT_EQ(MakeKblFile(drawing, "pad.json", false, &file, &why), 1);
+    EXPECT_EQ(file.text,
+              "# Written by kle2kbl from pad.json: 7 keys.\n"
+              "# Each line: key code, scan code, \"label\", \"extended\", \"start status\",\n"
+              "# highlight, left, top, width, height (rectangle on the 700 x 340 picture).\n"
+              "# Windows keeps the key-down of Print Screen for itself and sends programs\n"
+              "# only its key-up, so the key is listed as not testable.\n"
+              "# A key drawn in two parts (an ISO Enter) has the rectangle of its larger part.\n"
+              "\"VK_ESCAPE\",1,\"Esc\",\"false\",\"CVSTATUSUP\",0,236,122,46,46\n"
+              "# Not testable: \"Fn\" (row 1, key 2) sends nothing to the PC.\n"
+              "0,128,\"Fn\",\"false\",\"CVSTATUSNOTEST\",0,284,122,46,46\n"
+              "# Not testable: \"\xC3\xA9t\xC3\xA9\" (row 1, key 3) is not a key kle2kbl knows.\n"
+              "0,129,\"t\",\"false\",\"CVSTATUSNOTEST\",0,332,122,46,46\n"
+              "\"VK_RETURN\",28,\"Enter\",\"false\",\"CVSTATUSUP\",0,404,122,58,94\n"
+              "\"VK_OEM_COMMA\",51,\",\",\"false\",\"CVSTATUSUP\",0,236,170,46,46\n"
+              "\"VK_SNAPSHOT\",55,\"Prt Sc\",\"true\",\"CVSTATUSNOTEST\",0,284,170,46,46\n"
+              "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,332,170,46,46\n");
+    EXPECT_EQ(file.notTestable.size(), 2u);
+}
+
+// The command line split at blanks, read with two options; "help", "bad: <error>" or the
+// options found ("name=value" or "name") and then "| operands".
+std::string Read(const std::string& line) {
+    const ToolOption table[] = {{"--csv", 1}, {"-b", 0}};
+    std::istringstream in(line);
+    std::vector<std::string> words = {"tool"};
+    for (std::string word; in >> word;) {
+        words.push_back(word);
+    }
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(&word[0]);
+    }
+    static ToolArgs args; // filled anew by every call
+    const int read = ReadToolArgs(static_cast<int>(argv.size()), argv.data(), table, 2, &args);
+    if (read != kArgsOk) {
+        return read == kArgsHelp ? "help" : std::string("bad: ") + args.error;
+    }
+    std::string out;
+    for (const ToolArg& option : args.options) {
+        out += std::string(table[option.option].name) + (option.value ? "=" : "") +
+               (option.value ? option.value : "") + " ";
+    }
+    for (const char* operand : args.operands) {
+        out += std::string("| ") + operand + " ";
+    }
+    return out;
+}
+
+TEST(ToolOptions, OptionsAnywhereDashDashAndHelp) {
+    const char* cases[][2] = {
+        {"a.log --csv r.csv b.log -b", "--csv=r.csv -b | a.log | b.log "},
+        {"-b --csv -b a", "-b --csv=-b | a "},
+        {"a -- -b --help -", "| a | -b | --help | - "},
+        {"a --help", "help"},
+        {"a --csv", "bad: --csv needs a value"},
+        {"a --html x", "bad: unknown option --html"},
+        {"-c", "bad: unknown option -c"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Read(c[0]), c[1]) << c[0];
+    }
+}
+
+} // namespace
