@@ -3,6 +3,7 @@
 // condition with a bound. Each line "E2E_CASE(name)" of tests/e2e/<group>_cases.cpp
 // becomes the ctest test e2e.<group>.<name>, which fails when a CHECK fails. What a case
 // leaves running is terminated: it closes the program only where the close is tested.
+// Cases never run side by side, so a window is found by its class and title alone.
 #pragma once
 #include <windows.h>
 
@@ -17,23 +18,20 @@ struct CaseRegistration {
     static CaseRegistration e2eRegistration_##name(#name, E2eCase_##name);                         \
     static void E2eCase_##name()
 
-// Each prints file:line and what failed and returns 0.
+// Prints file:line and what failed (with both sides for CHECK_EQ) and returns 0.
 int Fail(const char* file, int line, const char* what);
-int CheckEqual(const char* file, int line, const char* expr, long long actual, long long expected);
 int CheckEqual(const char* file, int line, const char* expr, const std::string& actual,
                const std::string& expected);
 void Note(const char* format, ...);
 #define CHECK(cond) ((cond) ? 1 : Fail(__FILE__, __LINE__, #cond))
-#define CHECK_EQ(actual, expected)                                                                 \
-    CheckEqual(__FILE__, __LINE__, #actual " == " #expected, (actual), (expected))
+#define CHECK_EQ(actual, expected) CheckEqual(__FILE__, __LINE__, #actual, (actual), (expected))
 #define REQUIRE(cond)                                                                              \
     do {                                                                                           \
         if (!CHECK(cond))                                                                          \
             return;                                                                                \
     } while (0)
 
-const int kWaitMs = 10000; // default bound of every wait
-template <typename Condition> int WaitUntil(Condition condition, int timeoutMs = kWaitMs) {
+template <typename Condition> int WaitUntil(Condition condition, int timeoutMs = 10000) {
     for (const DWORD start = GetTickCount(); !condition(); Sleep(20)) {
         if (static_cast<int>(GetTickCount() - start) >= timeoutMs) {
             return 0;
@@ -49,7 +47,6 @@ template <typename Condition> int WaitUntil(Condition condition, int timeoutMs =
 int PrepareProgramFolder();
 std::string InFolder(const char* name);
 int WriteTextFile(const char* name, const std::string& text); // the bytes as given
-int WriteBitmap(const char* name, COLORREF colour);           // 700 x 340, one colour
 int WriteLayout(const char* name, const char* text);          // name.kbl, white name.bmp
 int ReadWholeFile(const std::string& path, std::string* text);
 std::string SettingsFilePath(); // C:\ProgramData\Orvane\Clavoro\Clavoro.ini
@@ -63,18 +60,14 @@ struct Program {
 // Starts exe of the folder (null: the program under test), its output to outputFile.
 int StartProgram(Program& p, const char* arguments, const char* exe = nullptr,
                  const char* outputFile = nullptr);
-int AdoptProcess(Program& p, DWORD processId); // one that another program started
-int WaitMainWindow(Program& p, int timeoutMs = kWaitMs);
-// A visible top-level window of the process by class and/or title (null: any).
-HWND FindTopWindow(const Program& p, const char* className, const char* title);
-HWND WaitWindow(const Program& p, const char* className, const char* title);
-std::string WindowText(HWND window);
-std::string MessageText(HWND box); // the text of a message box
+int WaitMainWindow(Program& p);
+HWND WindowOf(const char* className, const char* title); // visible, top-level; null: any
+HWND WaitWindow(const char* className, const char* title);
 // Waits for a message box by its caption, checks its text, presses OK.
-int ExpectMessage(const Program& p, const char* caption, const std::string& text);
+int ExpectMessage(const char* caption, const std::string& text);
 void PressButton(HWND dialog, int id); // posted: never blocks on a dialog it opens
 int WaitGone(HWND window);
-int WaitExit(Program& p, DWORD* exitCode = nullptr, int timeoutMs = kWaitMs);
+int WaitExit(Program& p, DWORD* exitCode = nullptr);
 int CloseProgram(Program& p); // WM_CLOSE; the process must end with exit code 0
 
 // ---- input: nothing reaches the program but the input itself. A key goes to whatever
@@ -86,8 +79,8 @@ struct Key {
     WORD scan;
     bool extended;
 };
-const Key kKeyA = {'A', 0x1E, false}, kKeyB = {'B', 0x30, false},
-          kKeyEnter = {VK_RETURN, 0x1C, false}, kKeyRightCtrl = {VK_RCONTROL, 0x1D, true};
+const Key kKeyA = {'A', 0x1E, false}, kKeyEnter = {VK_RETURN, 0x1C, false},
+          kKeyRightCtrl = {VK_RCONTROL, 0x1D, true};
 int BringToFront(HWND window);
 void KeyDown(const Program& p, Key key);
 void KeyUp(const Program& p, Key key);
@@ -95,12 +88,13 @@ void PressKey(const Program& p, Key key);
 void MouseMove(int x, int y); // a screen pixel; waits until the pointer is there
 enum MouseButton { kLeft, kMiddle, kRight };
 void Click(HWND window, int x, int y, MouseButton button);
+void ClickControl(HWND window, int id); // the left button in its middle
 
 // ---- reading ----
 
 RECT ControlScreenRect(HWND window, int id);
 std::string ControlText(HWND window, int id);
-int WaitControlText(HWND window, int id, const char* text, int timeoutMs = kWaitMs);
+int WaitControlText(HWND window, int id, const char* text, int timeoutMs = 10000);
 COLORREF ScreenPixel(int x, int y);
 
 // Controls of the main window.

@@ -99,15 +99,14 @@ E2E_CASE(filter_holds_back_system_keys) {
     KeyUp(p, win);
     CHECK(WaitControlText(p.main, kLastKeyUp, "Win"));
 
-    const RECT box = ControlScreenRect(p.main, kFilterBox);
-    Click(p.main, (box.left + box.right) / 2, (box.top + box.bottom) / 2, kLeft);
+    ClickControl(p.main, kFilterBox);
     REQUIRE(WaitUntil([&] { return !IsDlgButtonChecked(p.main, kFilterBox); }));
     KeyDown(p, win);
     CHECK(WaitUntil([] { return SystemSeesDown(VK_LWIN); }, 2000));
     KeyUp(p, win);
     CHECK(WaitUntil([] { return !SystemSeesDown(VK_LWIN); }, 2000));
 
-    Click(p.main, (box.left + box.right) / 2, (box.top + box.bottom) / 2, kLeft);
+    ClickControl(p.main, kFilterBox);
     REQUIRE(WaitUntil([&] { return IsDlgButtonChecked(p.main, kFilterBox); }));
     KeyDown(p, alt);
     // A held-back key is posted to the window, and posted messages overtake input still

@@ -41,7 +41,7 @@ E2E_CASE(corner_reached_and_drift_failing) {
     const int midX = GetSystemMetrics(SM_CXVIRTUALSCREEN) / 2;
     MouseMove(midX, 200);
     PressButton(p.main, kMouseMoveButton);
-    HWND move = WaitWindow(p, "#32770", "");
+    HWND move = WaitWindow("#32770", "");
     REQUIRE(move != nullptr);
     CHECK_EQ(ControlText(move, kTopLeft), "");
     MouseMove(0, 0);
@@ -52,7 +52,7 @@ E2E_CASE(corner_reached_and_drift_failing) {
 
     MouseMove(midX, 200);
     PressButton(p.main, kMouseDriftButton);
-    HWND drift = WaitWindow(p, "#32770", "Mouse Drift Test");
+    HWND drift = WaitWindow("#32770", "Mouse Drift Test");
     REQUIRE(drift != nullptr);
     const std::string start = "Start Co-ordinates: " + ClientPoint(drift, midX, 200);
     PressButton(drift, kStartButton);
