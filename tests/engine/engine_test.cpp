@@ -35,14 +35,8 @@ KeyRecord K(int32_t code, int32_t scan, const char* label, uint32_t ext = 0,
             int32_t status = Untested, int64_t time = -1, int32_t* codes = nullptr,
             int32_t base = -1, int32_t modifier = -1) {
     KeyRecord r = {};
-    r.keyCode = code;
-    r.scanCode = scan;
-    r.label = const_cast<char*>(label);
-    r.extended = ext;
-    r.status = status;
-    r.compoundTime = time;
-    r.compoundCodes = codes;
-    r.baseCode = base;
+    r.keyCode = code, r.scanCode = scan, r.label = const_cast<char*>(label), r.extended = ext;
+    r.status = status, r.compoundTime = time, r.compoundCodes = codes, r.baseCode = base;
     r.modifierCode = modifier;
     return r;
 }
@@ -72,7 +66,8 @@ const std::vector<KeyRecord> kStandard = {K('A', 30, "A"),
                                           K(M, M, "N+A", 0, Untested, -1, nullptr, 'A', 'N'),
                                           K(M, M, "A+A", 0, Untested, -1, nullptr, 'A', 'A'),
                                           K(C, C, "None", 0, Untested, 50, kNone),
-                                          K(20, 58, "Caps")};
+                                          K(20, 58, "Caps"),
+                                          K(0, 5, "Zero")};
 
 class Engine : public ::testing::Test {
   protected:
@@ -179,8 +174,6 @@ TEST_F(Engine, StatusesOfKeysCompoundKeysAndModifiedKeys) {
             // included, on from a tested key, one per message whatever its repeat count.
             {"A", Untested, "", 2, "A ^A", "12"},
             {"A", Untested, "batch", 0, "A A ^A", "112"},
-            {"A", Untested, "batch", 1, "A A ^A", "11b"},
-            {"A", Untested, "batch", 1, "A ^A A ^A", "121b"},
             {"A", Untested, "batch", 3, "A A*3 A*0 ^A", "1112"},
             {"A", Untested, "batch", 3, "A ^A A ^A A ^A A ^A", "1a1a121b"},
             {"A", OverPressed, "", 0, "^A A ^A", "b12"},
@@ -194,15 +187,14 @@ TEST_F(Engine, StatusesOfKeysCompoundKeysAndModifiedKeys) {
             {"RCtrl", Untested, "bios", 0, "163 ^163", "12"},
             {"Left", Untested, "bios", 0, "-5 ^-5", "12"},
             {"A", Untested, "bios", 0, "200 ^200", "00"}, // no key has scan code 0
-            {"XY", Untested, "batch", 0, "X@0 Y@30 ^Y@40 ^X", "0022"},
             {"XY", Untested, "batch", 0, "X@0 Y@50 ^Y@60", "002"},
             {"XY", Untested, "batch", 0, "X@0 Y@51 ^Y@60", "000"},
             {"XY", Untested, "batch", 0, "Y@0 X@10 ^X@20", "000"},       // order counts
             {"XY", Untested, "batch", 0, "X@0 Y@10 Y@40 ^Y@50", "0000"}, // a repeat breaks the run
             {"None", Untested, "", 0, "X ^X", "00"}, // no codes: stands for nothing
             {"XY", FailDisarmed, "batch", 0, "X@0 Y@1 ^Y@2", "666"},
-            {"XY", FailArmed, "batch", 0, "X@0 Y@30", "44f"}, // cleared by the verdict
-            {"XY", FailArmed, "batch", 0, "Y@0 X@50", "44f"}, // a failure counts in any order
+            {"XY", FailArmed, "batch", 0, "Y@0 X@50",
+             "44f"}, // in any order; cleared by the verdict
             {"XY", FailArmed, "batch", 0, "Y@0 X@51 ^X@52", "444"},
             {"XYZ", FailArmed, "batch", 0, "Z@0 X@10 Y@20", "444f"},
             // Sorting the keys keeps the times in place: the gaps stay 10 and 60 ms.
@@ -273,6 +265,7 @@ TEST_F(Engine, StatisticsTextsAfterKnownGaps) {
         {"163@100 ^163@120 -5@700", "LMOUSE|LMOUSE|20ms|600ms|E|E|Left|RCtrl|Left RCtrl |1.7"},
         {"-4", "MMOUSE|MMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"}, // buttons without a record
         {"-3", "RMOUSE|RMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"},
+        {"0", "5 (0x5)|0 (0x0)|0ms|0ms|||Zero|N/A|Zero |0.0"}, // key code 0 is no mouse button
         {"A@100 ^A@150 200@300", "0 (0x0)|200 (0xc8)|50ms|0ms|||A|A|A |0.0"}, // no record
         {"A@100 ^A@50",
          "30 (0x1e)|65 (0x41)|-50ms|0ms|||A|A|A |0.0"}, // a negative figure keeps its sign
