@@ -91,16 +91,21 @@ TEST(ReadLayoutText, FieldsLinesAndPieces) {
     LineList list = {nullptr};
     EXPECT_EQ(0, ReadLayoutLines(&list, "/no/such/file.kbl"));
     EXPECT_EQ(0, ReadLayoutLines(&list, "/")) << "a folder reads as no lines";
+    EXPECT_EQ(nullptr, SplitLayoutLine(nullptr));
 }
 
 // "code scan [label] extended s<status> h<highlight> left,top widthxheight t<time>
-// m<base>/<modifier>".
+// m<base>/<modifier> c<compound codes>".
 std::string Record(const KeyRecord& r) {
     char text[512];
     std::snprintf(text, sizeof text, "%d %d [%s] %u s%d h%d %d,%d %dx%d t%lld m%d/%d", r.keyCode,
                   r.scanCode, r.label, r.extended, r.status, r.highlight, r.left, r.top, r.width,
                   r.height, static_cast<long long>(r.compoundTime), r.baseCode, r.modifierCode);
-    return text;
+    std::string out = text;
+    for (const int32_t* c = r.compoundCodes; c != nullptr && *c != -1; ++c) {
+        out += (c == r.compoundCodes ? " c" : ",") + std::to_string(*c);
+    }
+    return out;
 }
 
 // One key line on its own: its record, or "error"; then the Alt shortcuts it turned off.
@@ -134,6 +139,7 @@ TEST(ParseKeyLine, RecordsAndSyntaxErrors) {
         {"27,1,\"Esc\",\"TRUE\",\"CVSTATUSNOTESTFAIL\",3,10,20,30,40",
          "27 1 [Esc] 1 s9 h3 10,20 30x40 t-1 m-1/-1"},
         {fail, "27 1 [K] 0 s6 h1 2,3 4x5 t-1 m-1/-1"},
+        {compound + ",18", "-2 -2 [K] 0 s0 h1 2,3 4x5 t100 m-1/-1 c18,17"}, // newest first
         {"\"VK_OEM_CLEAR\",\"x\",\"A\",\"true\",\"CVSTATUSUP\",\"a\",\"b\",7,8,\"c\"",
          "254 0 [A] 1 s0 h0 0,7 8x0 t-1 m-1/-1"}, // texts where numbers belong read as 0
         {mod + "65,17", m + "65/17"},
@@ -218,6 +224,14 @@ TEST(LoadLayoutFile, NamesAndSyntaxErrors) {
     }
     EXPECT_FALSE(altShortcuts.altHelp);
     ResetAltShortcuts();
+    // A caller's count short of the list must not write past the table.
+    LineList lines = {nullptr};
+    ReadLayoutText(&lines, (kKey + kKey).data(), 2 * kKey.size());
+    KeyboardLayout* layout = nullptr;
+    ASSERT_EQ(1, LoadLayoutFile(kOwner, &lines, &layout, 1, "Short.kbl"));
+    EXPECT_EQ(2, CountKeys(layout->table));
+    FreeLayout(layout);
+    FreeLineList(&lines);
 }
 
 // A listed layout file with these bytes, and its picture unless told otherwise.
