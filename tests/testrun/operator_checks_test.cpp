@@ -116,7 +116,7 @@ TEST_F(BatchLog, ContinueShowsFailedChecksInOrder) {
 TEST(LogSetup, KeystrokesNamesSystemAndDate) {
     const std::pair<const char*, uint32_t> keystrokes[] = {
         {"", 0},   {"0", 0},     {"100", 100}, {"0100", 100}, {"101", 101}, {"-5", 4294967291u},
-        {"+7", 7}, {"  12", 12}, {"12ab", 12}, {"ab12", 0},   {"1-2", 1},   {"-", 0}};
+        {"+7", 7}, {"  19", 19}, {"12ab", 12}, {"ab12", 0},   {"1-2", 1},   {"-", 0}};
     for (const auto& [text, value] : keystrokes) {
         EXPECT_EQ(value, ParseKeystrokes(text)) << text;
     }
