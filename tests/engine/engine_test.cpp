@@ -7,8 +7,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -159,8 +157,7 @@ class Engine : public ::testing::Test {
     }
     std::string Log(const std::string& ending = "") {
         CloseTestLog();
-        std::ifstream in(logPath + ending);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return FileText(logPath + ending);
     }
 };
 

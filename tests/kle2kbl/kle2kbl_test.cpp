@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -122,11 +121,6 @@ TEST(KeyMatch, SpellingsSidesPadAndUkKeys) {
     }
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // (key code, scan code, extended) of every record, sorted, read by the program's reader.
 std::vector<std::tuple<int, int, int>> CodesOfLayout(const std::string& path) {
     shownMessages.clear();
@@ -153,7 +147,7 @@ TEST(Kle2kbl, StandardDrawingsGiveTheCodesOfTheBundledLayouts) {
         KleDrawing drawing;
         KleError error;
         ASSERT_TRUE(
-            ReadKle(ReadFile(std::string(CLAVORO_TEST_DATA "/kle/") + pair[0]), &drawing, &error));
+            ReadKle(FileText(std::string(CLAVORO_TEST_DATA "/kle/") + pair[0]), &drawing, &error));
         KblFile file;
         std::string why;
         ASSERT_EQ(MakeKblFile(drawing, pair[0], true, &file, &why), 1) << why;

@@ -3,8 +3,6 @@
 // which compares every record it prints; the tables here hold what that does not show.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -292,10 +290,8 @@ TEST(LoadLayoutCatalogue, SkippedFilesAndAtMostAHundred) {
                        "in the Clavoro directory.\n\nAt least one .kbl file is required to run "
                        "Clavoro.",
               LoadCatalogue());
-    std::stringstream text;
-    text << std::ifstream(trace).rdbuf();
     EXPECT_EQ("Created debug file\nLoad keyboard layouts - start\nLoad keyboard layouts - done\n",
-              text.str());
+              FileText(trace));
     std::remove(trace.c_str());
     FreeAllLayouts();
     ResetAppState();

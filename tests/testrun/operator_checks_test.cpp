@@ -1,6 +1,4 @@
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -48,9 +46,7 @@ int Accept(const std::vector<std::string>& f, bool append = false, const std::st
 
 std::string Log() {
     CloseTestLog();
-    std::ostringstream s;
-    s << std::ifstream(kPath, std::ios::binary).rdbuf();
-    return s.str();
+    return FileText(kPath);
 }
 
 class BatchLog : public ::testing::Test {
