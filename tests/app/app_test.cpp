@@ -58,14 +58,12 @@ TEST(CommandLine, OptionsAndTheirValues) {
         std::vector<std::string> args;
         std::string expected;
     } cases[] = {
-        {{}, "---- 0 [] [] []"},
         {{"/batch-anything"}, "b--- 0 [] [] []"}, // the first two characters count
         {{"/i"}, "---- 0 [] [] []"},
         {{"/f"}, "---f 0 [] [] []"},
         {{"/t"}, "b-d- 0 [] [] []"},
         {{"/p", p}, "bp-- 0 [] [" + p + "] []"},
         {{"/I"}, "---- 1 [] [] []"},
-        {{"/k", "UK105"}, "---- 0 [UK105] [] []"},
         {{"/b", "/k"}, "b--- 0 [] [] []"},   // a value is needed
         {{"/k", "/b"}, "---- 0 [/b] [] []"}, // the value is no option of its own...
         {{"/k", "/lx", trace}, "---- 0 [/lx] [] [" + trace + "] on"}, // ...but for later tests

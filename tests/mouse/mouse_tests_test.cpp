@@ -80,8 +80,9 @@ TEST(MouseTests, CounterMillisecondsAndControlPlacement) {
                             {1280, 1024, 0, 440, 362}}; // width, height, monitors, dx, dy
     for (const auto& c : cases) {
         ControlOffset offset = MouseDialogControlOffset(c[0], c[1], c[2]);
-        EXPECT_EQ(c[3], offset.dx) << c[0] << "x" << c[1] << "/" << c[2];
-        EXPECT_EQ(c[4], offset.dy) << c[0] << "x" << c[1] << "/" << c[2];
+        EXPECT_EQ(std::to_string(c[3]) + "," + std::to_string(c[4]),
+                  std::to_string(offset.dx) + "," + std::to_string(offset.dy))
+            << c[0] << "x" << c[1] << "/" << c[2];
     }
 }
 
