@@ -152,6 +152,9 @@ TEST(Kle2kbl, StandardDrawingsGiveTheCodesOfTheBundledLayouts) {
         std::string why;
         ASSERT_EQ(MakeKblFile(drawing, pair[0], true, &file, &why), 1) << why;
         EXPECT_TRUE(file.notTestable.empty()) << pair[0];
+        EXPECT_NE(std::string::npos, file.text.find("# Left and right Shift")) << pair[0];
+        EXPECT_EQ(pair[0] == std::string("iso105.txt"),
+                  file.text.find("in two parts") != file.text.npos);
         const std::string path = TempPath("kle2kbl.kbl");
         std::ofstream(path, std::ios::binary) << file.text;
         EXPECT_EQ(CodesOfLayout(path), CodesOfLayout(std::string(CLAVORO_LAYOUTS "/") + pair[1]))
