@@ -78,7 +78,6 @@ TEST_F(BatchLog, ContinueShowsFailedChecksInOrder) {
         {{"op", "prod", "b1", "101"}, kPath, {kBadKeystrokes}},
         {{"op", "prod", "b1", "-5"}, kPath, {kBadKeystrokes}},
         {{"op", "prod", "b1", "0100"}, kPath, {}},
-        {{"op", "prod", "b1", ""}, kPath, {}},
         {{"op", "prod", "b1", ""}, "", {kNoName}},
         {{"op", "prod", "b1", ""}, "C:/logs/run.log", {kNoPath}},
         {{"op", "prod", "b1", ""}, kFolder, {kBadChars}},
@@ -86,7 +85,6 @@ TEST_F(BatchLog, ContinueShowsFailedChecksInOrder) {
         {{"op", "", "b1", "7"}, kFolder + "*.log", {kNoProduct, kBadChars}},
         {{"op", "prod", "b1", ""}, longPart, {kCannotOpen}}, // too long for the file system
         {{"op", "prod", "b1", ""}, longPart + "?", {kBadChars}},
-        {{"op", "prod", "b1", ""}, TempPath("none/x\\run.log"), {kCannotOpen}},
     };
     bool append = false;
     for (const auto& row : rows) {
@@ -98,9 +96,8 @@ TEST_F(BatchLog, ContinueShowsFailedChecksInOrder) {
         std::vector<std::string> shown;
         for (const ShownMessage& m : shownMessages) {
             shown.push_back(m.text);
-            EXPECT_EQ(reinterpret_cast<WindowHandle>(0x1234), m.owner);
-            EXPECT_EQ("Clavoro: Error", m.caption);
-            EXPECT_EQ(kIconNone, m.icon);
+            EXPECT_TRUE(m.owner == reinterpret_cast<WindowHandle>(0x1234) &&
+                        m.caption == "Clavoro: Error" && m.icon == kIconNone);
         }
         EXPECT_EQ(row.messages, shown);
         EXPECT_EQ(row.fields[2], testRunInfo.batchId);
