@@ -151,6 +151,7 @@ TEST(DriftTest, PassAndReopening) {
         EXPECT_EQ(phase + left + (s < 15 ? "||-1 0 0 0" : "Test passed||1 1 0 0"),
                   Drift('T', s * 1000));
     }
+    EXPECT_EQ("||-1 1 0 0", Drift('T', 16000)) << "idle again";
     EXPECT_EQ("|Start Co-ordinates: 33,44|-1 0 0 0", Drift('M', 33, 44));
     OpenDriftTest(3579545);
     Drift('S', 20000);

@@ -94,8 +94,8 @@ TEST(PixelFont, WidthsAndInk) {
                                       std::to_string(row[6]) + " " + std::to_string(row[7]) + " " +
                                       std::to_string(row[10]));
     Picture q = MakePicture(20, 12, 0xFFFFFF);
-    DrawText(&q, 0, 0, "-", 1, 2, 0);
-    EXPECT_EQ(16, CountColour(q, 0)); // 4 x 1 pixels, each 2 x 2
+    DrawText(&q, 0, 0, "--", 1, 2, 0);
+    EXPECT_EQ(16, CountColour(q, 0)); // one character of two: 4 x 1 pixels, each 2 x 2
     Picture r = MakePicture(3, 3, 0xFFFFFF);
     DrawText(&r, -2, -3, "WWWW", 4, 1, 0); // half off the picture: the rest is drawn
     EXPECT_GT(CountColour(r, 0), 0);
@@ -138,6 +138,7 @@ TEST(DrawLayoutPicture, KeysSitOnABodyAndMouseButtonsOnAMouse) {
         Key(66, "W", 150, 100, 40, 30),
         Key(kLeftMouseCode, "", 300, 250, 30, 30),
         Key(kRightMouseCode, "", 332, 250, 30, 30),
+        Key(kModifiedCode, "", 200, 100, 40, 30),
         // Left out: at the right or bottom edge of the picture, no width or no height.
         Key(67, "", 700, 100, 40, 30),
         Key(68, "", 100, 340, 40, 30),
@@ -149,7 +150,8 @@ TEST(DrawLayoutPicture, KeysSitOnABodyAndMouseButtonsOnAMouse) {
     ASSERT_EQ(kPictureWidth * kPictureHeight, static_cast<int>(p.pixels.size()));
     const auto at = [&](int x, int y) { return p.pixels[y * p.width + x]; };
     const uint32_t desk = at(5, 5), body = at(145, 115), cap = at(120, 115);
-    EXPECT_TRUE(desk != body && body != cap);
+    EXPECT_TRUE(desk != body && body != cap && at(220, 115) != cap); // a combination's cap
+    EXPECT_EQ(0x909192u, at(100, 115)) << "the skirt at the edge: 62% of the cap's E9EAEC";
     EXPECT_EQ(desk, at(100, 80)); // beyond the body's margin
     EXPECT_EQ(desk, at(600, 115));
     EXPECT_EQ(desk, at(120, 200));
@@ -162,7 +164,7 @@ TEST(DrawLayoutPicture, KeysSitOnABodyAndMouseButtonsOnAMouse) {
         }
     }
     EXPECT_TRUE(differences > 5 && differences < 40) << differences;
-    EXPECT_EQ(kPictureWidth * kPictureHeight, CountColour(DrawLayoutPicture(table + 8), desk));
+    EXPECT_EQ(kPictureWidth * kPictureHeight, CountColour(DrawLayoutPicture(table + 9), desk));
 }
 
 } // namespace

@@ -56,6 +56,7 @@ class BatchLog : public ::testing::Test {
         std::remove(kPath.c_str());
     }
     void TearDown() override {
+        shownMessages.clear();
         CloseTestLog();
         std::remove(kPath.c_str());
     }
