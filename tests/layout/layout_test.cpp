@@ -93,15 +93,15 @@ TEST(ReadLayoutText, FieldsLinesAndPieces) {
 }
 
 // "code scan [label] extended s<status> h<highlight> left,top widthxheight t<time>
-// m<base>/<modifier> c<compound codes>".
+// m<base>/<modifier>", then " c<codes>" when the record holds a list of codes.
 std::string Record(const KeyRecord& r) {
     char text[512];
     std::snprintf(text, sizeof text, "%d %d [%s] %u s%d h%d %d,%d %dx%d t%lld m%d/%d", r.keyCode,
                   r.scanCode, r.label, r.extended, r.status, r.highlight, r.left, r.top, r.width,
                   r.height, static_cast<long long>(r.compoundTime), r.baseCode, r.modifierCode);
-    std::string out = text;
+    std::string out = text + std::string(r.compoundCodes != nullptr ? " c" : "");
     for (const int32_t* c = r.compoundCodes; c != nullptr && *c != -1; ++c) {
-        out += (c == r.compoundCodes ? " c" : ",") + std::to_string(*c);
+        out += (c == r.compoundCodes ? "" : ",") + std::to_string(*c);
     }
     return out;
 }
