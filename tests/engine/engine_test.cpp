@@ -7,8 +7,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -35,14 +33,8 @@ KeyRecord K(int32_t code, int32_t scan, const char* label, uint32_t ext = 0,
             int32_t status = Untested, int64_t time = -1, int32_t* codes = nullptr,
             int32_t base = -1, int32_t modifier = -1) {
     KeyRecord r = {};
-    r.keyCode = code;
-    r.scanCode = scan;
-    r.label = const_cast<char*>(label);
-    r.extended = ext;
-    r.status = status;
-    r.compoundTime = time;
-    r.compoundCodes = codes;
-    r.baseCode = base;
+    r.keyCode = code, r.scanCode = scan, r.label = const_cast<char*>(label), r.extended = ext;
+    r.status = status, r.compoundTime = time, r.compoundCodes = codes, r.baseCode = base;
     r.modifierCode = modifier;
     return r;
 }
@@ -72,7 +64,8 @@ const std::vector<KeyRecord> kStandard = {K('A', 30, "A"),
                                           K(M, M, "N+A", 0, Untested, -1, nullptr, 'A', 'N'),
                                           K(M, M, "A+A", 0, Untested, -1, nullptr, 'A', 'A'),
                                           K(C, C, "None", 0, Untested, 50, kNone),
-                                          K(20, 58, "Caps")};
+                                          K(20, 58, "Caps"),
+                                          K(0, 5, "Zero")};
 
 class Engine : public ::testing::Test {
   protected:
@@ -164,8 +157,7 @@ class Engine : public ::testing::Test {
     }
     std::string Log(const std::string& ending = "") {
         CloseTestLog();
-        std::ifstream in(logPath + ending);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return FileText(logPath + ending);
     }
 };
 
@@ -179,8 +171,6 @@ TEST_F(Engine, StatusesOfKeysCompoundKeysAndModifiedKeys) {
             // included, on from a tested key, one per message whatever its repeat count.
             {"A", Untested, "", 2, "A ^A", "12"},
             {"A", Untested, "batch", 0, "A A ^A", "112"},
-            {"A", Untested, "batch", 1, "A A ^A", "11b"},
-            {"A", Untested, "batch", 1, "A ^A A ^A", "121b"},
             {"A", Untested, "batch", 3, "A A*3 A*0 ^A", "1112"},
             {"A", Untested, "batch", 3, "A ^A A ^A A ^A A ^A", "1a1a121b"},
             {"A", OverPressed, "", 0, "^A A ^A", "b12"},
@@ -194,15 +184,14 @@ TEST_F(Engine, StatusesOfKeysCompoundKeysAndModifiedKeys) {
             {"RCtrl", Untested, "bios", 0, "163 ^163", "12"},
             {"Left", Untested, "bios", 0, "-5 ^-5", "12"},
             {"A", Untested, "bios", 0, "200 ^200", "00"}, // no key has scan code 0
-            {"XY", Untested, "batch", 0, "X@0 Y@30 ^Y@40 ^X", "0022"},
             {"XY", Untested, "batch", 0, "X@0 Y@50 ^Y@60", "002"},
             {"XY", Untested, "batch", 0, "X@0 Y@51 ^Y@60", "000"},
             {"XY", Untested, "batch", 0, "Y@0 X@10 ^X@20", "000"},       // order counts
             {"XY", Untested, "batch", 0, "X@0 Y@10 Y@40 ^Y@50", "0000"}, // a repeat breaks the run
             {"None", Untested, "", 0, "X ^X", "00"}, // no codes: stands for nothing
             {"XY", FailDisarmed, "batch", 0, "X@0 Y@1 ^Y@2", "666"},
-            {"XY", FailArmed, "batch", 0, "X@0 Y@30", "44f"}, // cleared by the verdict
-            {"XY", FailArmed, "batch", 0, "Y@0 X@50", "44f"}, // a failure counts in any order
+            {"XY", FailArmed, "batch", 0, "Y@0 X@50",
+             "44f"}, // in any order; cleared by the verdict
             {"XY", FailArmed, "batch", 0, "Y@0 X@51 ^X@52", "444"},
             {"XYZ", FailArmed, "batch", 0, "Z@0 X@10 Y@20", "444f"},
             // Sorting the keys keeps the times in place: the gaps stay 10 and 60 ms.
@@ -273,6 +262,7 @@ TEST_F(Engine, StatisticsTextsAfterKnownGaps) {
         {"163@100 ^163@120 -5@700", "LMOUSE|LMOUSE|20ms|600ms|E|E|Left|RCtrl|Left RCtrl |1.7"},
         {"-4", "MMOUSE|MMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"}, // buttons without a record
         {"-3", "RMOUSE|RMOUSE|0ms|0ms|E|E|N/A|N/A||0.0"},
+        {"0", "5 (0x5)|0 (0x0)|0ms|0ms|||Zero|N/A|Zero |0.0"}, // key code 0 is no mouse button
         {"A@100 ^A@150 200@300", "0 (0x0)|200 (0xc8)|50ms|0ms|||A|A|A |0.0"}, // no record
         {"A@100 ^A@50",
          "30 (0x1e)|65 (0x41)|-50ms|0ms|||A|A|A |0.0"}, // a negative figure keeps its sign
@@ -330,10 +320,8 @@ TEST_F(Engine, BundledLaptopLayoutHotkeysAndAltZ) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"17@0 18@3 120@6 ^120@60 ^18 ^17", "Mic", "000222"},
         {"17@0 18@3 121@6 ^121@60 ^18 ^17", "Mute", "000222"},
-        {"17@0 18@3 121@6 ^121@60 ^18 ^17", "Mic", "000000"},
         {"17@0 18@60 120@70 ^120@80", "Mic", "0000"}, // Ctrl and Alt typed by hand
         {"18 90 ^90 ^18", "Alt+Z", "0112"},
-        {"90 18 ^18 ^90", "Alt+Z", "0112"},
     };
     for (const auto& [strokes, key, trail] : cases) {
         ClearAll();
@@ -342,53 +330,51 @@ TEST_F(Engine, BundledLaptopLayoutHotkeysAndAltZ) {
     FreeLayout(layout);
 }
 
-// The key-matching records of /t, byte for byte, of the last stroke of each script.
+// The key-matching records of /t, byte for byte: the key-down that completes a failure
+// combination (sorted) and a modified key; the key-up that ends the modified key, with
+// the combination, failed now, matched unsorted.
 TEST_F(Engine, KeyTraceRecords) {
     const std::string header = "=============================================\nKey ";
     const std::string matchType = "Attempting key match of type 1\n";
-    // The status of the compound key X, Y.
-    const std::tuple<int32_t, const char*, std::string> cases[] = {
-        {FailArmed, "X@0 ~20 -5 Y@30",
-         header + "Down: Windows - 89, BIOS - 21\n" + matchType +
-             "Key matched: Y. Current status 0\n"
-             "Recorded time key depressed\n"
-             "New status 1\n"
-             "Attempting to match compound key XY\n"
-             "Sorted compound characters and History\n"
-             "History scancode 88. Compound key scancode 88. Time diff 0 (reqd: 50) \n"
-             "History scancode 89. Compound key scancode 89. Time diff 30 (reqd: 50) \n"
-             "Compound key match status 1\n"
-             "New Compound Key status 5\n"
-             "Attempting to match Modified key X+Y\n"
-             "New Modified Key status 1\n"
-             "Completed Key down processing\n"},
-        {Untested, "X@0 Y@30 ^Y@40 ^X@50",
-         header + "Up: Windows - 88, BIOS - 45\n" + matchType +
-             "Key matched: X. Current status 1\n"
-             "New status 2\n"
-             "Attempting to match compound key XY\n"
-             "History scancode 89. Compound key scancode 89. Time diff 0 (reqd: 50) \n"
-             "History scancode 88. Compound key scancode 88. Time diff 30 (reqd: 50) \n"
-             "Compound key match status 1\n"
-             "Attempting to match Modified key X+Y\n"
-             "New Modified Key status 2\n"
-             "Completed Key up processing\n"},
-    };
     appState.traceEnabled = true; // the debug trace of /l: the codes of the key-downs
     std::snprintf(appState.traceFilePath, sizeof appState.traceFilePath, "%s.l", logPath.c_str());
-    for (const auto& [status, strokes, trace] : cases) {
-        Use({K('X', 45, "X"), K('Y', 21, "Y"), K(C, C, "XY", 0, status, 50, kXY),
-             K(C, C, "Off", 0, Untested, -1, kX), // never checked
-             K(M, M, "X+Y", 0, Untested, -1, nullptr, 'Y', 'X')});
-        appState.detailedKeyLog = true;
-        std::string script = strokes;
-        Play(script.substr(0, script.rfind(' '))); // no log open yet: nothing written
-        ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
-        Play(script.substr(script.rfind(' ')));
-        EXPECT_EQ(trace, Log()) << strokes;
-    }
-    const std::string clear = "Clear all start\nClear all finish\n";
-    EXPECT_EQ(clear + "88,20,89," + clear + "88,89,", Log(".l")) << "lock keys, no mouse buttons";
+    Use({K('X', 45, "X"), K('Y', 21, "Y"), K(C, C, "XY", 0, FailArmed, 50, kXY),
+         K(C, C, "Off", 0, Untested, -1, kX), // never checked
+         K(M, M, "X+Y", 0, Untested, -1, nullptr, 'Y', 'X')});
+    appState.detailedKeyLog = true;
+    Play("X@0 ~20 -5"); // no log open yet: nothing written
+    ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
+    Play("Y@30");
+    EXPECT_EQ(header + "Down: Windows - 89, BIOS - 21\n" + matchType +
+                  "Key matched: Y. Current status 0\n"
+                  "Recorded time key depressed\n"
+                  "New status 1\n"
+                  "Attempting to match compound key XY\n"
+                  "Sorted compound characters and History\n"
+                  "History scancode 88. Compound key scancode 88. Time diff 0 (reqd: 50) \n"
+                  "History scancode 89. Compound key scancode 89. Time diff 30 (reqd: 50) \n"
+                  "Compound key match status 1\n"
+                  "New Compound Key status 5\n"
+                  "Attempting to match Modified key X+Y\n"
+                  "New Modified Key status 1\n"
+                  "Completed Key down processing\n",
+              Log());
+    Play("^Y@40");
+    ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
+    Play("^X@50");
+    EXPECT_EQ(header + "Up: Windows - 88, BIOS - 45\n" + matchType +
+                  "Key matched: X. Current status 1\n"
+                  "New status 2\n"
+                  "Attempting to match compound key XY\n"
+                  "History scancode 89. Compound key scancode 89. Time diff 0 (reqd: 50) \n"
+                  "History scancode 88. Compound key scancode 88. Time diff 30 (reqd: 50) \n"
+                  "Compound key match status 1\n"
+                  "Attempting to match Modified key X+Y\n"
+                  "New Modified Key status 2\n"
+                  "Completed Key up processing\n",
+              Log());
+    EXPECT_EQ("Clear all start\nClear all finish\n88,20,89,", FileText(logPath + ".l"))
+        << "lock keys, no mouse buttons";
 }
 
 // Exit and the last key-up ask for the verification, a failure does not.

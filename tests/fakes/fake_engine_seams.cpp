@@ -15,27 +15,25 @@ int Record(const std::string& call, int result = 1) {
 }
 } // namespace
 
+// A seam that only records its call under the given name.
+#define RECORDING_SEAM(signature, call)                                                            \
+    signature {                                                                                    \
+        Record(call);                                                                              \
+    }
+
 int64_t ReadCounter() {
     return fake.counter;
 }
-void DrawKey(WindowHandle, DrawHandle, int index) {
-    Record("Draw " + std::to_string(index));
-}
-void UpdateStatistics(WindowHandle) {
-    Record("Stats");
-}
-void PostCommand(WindowHandle, int commandId) {
-    Record("Post " + std::to_string(commandId));
-}
-void RepaintWindow(WindowHandle) {
-    Record("Repaint");
-}
-void FocusWindow(WindowHandle) {
-    Record("Focus");
-}
-void DestroyMainWindow(WindowHandle) {
-    Record("Destroy");
-}
+RECORDING_SEAM(void DrawKey(WindowHandle, DrawHandle, int index), "Draw " + std::to_string(index))
+RECORDING_SEAM(void UpdateStatistics(WindowHandle), "Stats")
+RECORDING_SEAM(void PostCommand(WindowHandle, int id), "Post " + std::to_string(id))
+RECORDING_SEAM(void RepaintWindow(WindowHandle), "Repaint")
+RECORDING_SEAM(void FocusWindow(WindowHandle), "Focus")
+RECORDING_SEAM(void DestroyMainWindow(WindowHandle), "Destroy")
+RECORDING_SEAM(void StartLedTimer(WindowHandle), "Timer")
+RECORDING_SEAM(void KillLedTimer(), "KillTimer")
+RECORDING_SEAM(void UnloadKeyboardFilter(void*), "Unload")
+RECORDING_SEAM(void SetScreenSaverRunning(int on), "ScreenSaver " + std::to_string(on))
 int RunPassVerification(WindowHandle) {
     return Record("Verify", fake.passResult);
 }
@@ -53,12 +51,6 @@ void SendLockKeyToggle(int virtualKey) {
     fake.keyboard[virtualKey & 0xFF] ^= 0x01;
     Record("Toggle " + std::to_string(virtualKey));
 }
-void StartLedTimer(WindowHandle) {
-    Record("Timer");
-}
-void KillLedTimer() {
-    Record("KillTimer");
-}
 
 int IsFilterBoxChecked(WindowHandle) {
     return fake.filterBox;
@@ -69,10 +61,4 @@ void SetFilterBoxChecked(WindowHandle, int checked) {
 void* LoadKeyboardFilter(WindowHandle) {
     Record("Load");
     return fake.filterHook;
-}
-void UnloadKeyboardFilter(void*) {
-    Record("Unload");
-}
-void SetScreenSaverRunning(int on) {
-    Record("ScreenSaver " + std::to_string(on));
 }

@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -122,11 +121,6 @@ TEST(KeyMatch, SpellingsSidesPadAndUkKeys) {
     }
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // (key code, scan code, extended) of every record, sorted, read by the program's reader.
 std::vector<std::tuple<int, int, int>> CodesOfLayout(const std::string& path) {
     shownMessages.clear();
@@ -153,11 +147,14 @@ TEST(Kle2kbl, StandardDrawingsGiveTheCodesOfTheBundledLayouts) {
         KleDrawing drawing;
         KleError error;
         ASSERT_TRUE(
-            ReadKle(ReadFile(std::string(CLAVORO_TEST_DATA "/kle/") + pair[0]), &drawing, &error));
+            ReadKle(FileText(std::string(CLAVORO_TEST_DATA "/kle/") + pair[0]), &drawing, &error));
         KblFile file;
         std::string why;
         ASSERT_EQ(MakeKblFile(drawing, pair[0], true, &file, &why), 1) << why;
         EXPECT_TRUE(file.notTestable.empty()) << pair[0];
+        EXPECT_NE(std::string::npos, file.text.find("# Left and right Shift")) << pair[0];
+        EXPECT_EQ(pair[0] == std::string("iso105.txt"),
+                  file.text.find("in two parts") != file.text.npos);
         const std::string path = TempPath("kle2kbl.kbl");
         std::ofstream(path, std::ios::binary) << file.text;
         EXPECT_EQ(CodesOfLayout(path), CodesOfLayout(std::string(CLAVORO_LAYOUTS "/") + pair[1]))

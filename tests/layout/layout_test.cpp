@@ -3,8 +3,6 @@
 // which compares every record it prints; the tables here hold what that does not show.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -91,16 +89,21 @@ TEST(ReadLayoutText, FieldsLinesAndPieces) {
     LineList list = {nullptr};
     EXPECT_EQ(0, ReadLayoutLines(&list, "/no/such/file.kbl"));
     EXPECT_EQ(0, ReadLayoutLines(&list, "/")) << "a folder reads as no lines";
+    EXPECT_EQ(nullptr, SplitLayoutLine(nullptr));
 }
 
 // "code scan [label] extended s<status> h<highlight> left,top widthxheight t<time>
-// m<base>/<modifier>".
+// m<base>/<modifier>", then " c<codes>" when the record holds a list of codes.
 std::string Record(const KeyRecord& r) {
     char text[512];
     std::snprintf(text, sizeof text, "%d %d [%s] %u s%d h%d %d,%d %dx%d t%lld m%d/%d", r.keyCode,
                   r.scanCode, r.label, r.extended, r.status, r.highlight, r.left, r.top, r.width,
                   r.height, static_cast<long long>(r.compoundTime), r.baseCode, r.modifierCode);
-    return text;
+    std::string out = text + std::string(r.compoundCodes != nullptr ? " c" : "");
+    for (const int32_t* c = r.compoundCodes; c != nullptr && *c != -1; ++c) {
+        out += (c == r.compoundCodes ? "" : ",") + std::to_string(*c);
+    }
+    return out;
 }
 
 // One key line on its own: its record, or "error"; then the Alt shortcuts it turned off.
@@ -134,6 +137,7 @@ TEST(ParseKeyLine, RecordsAndSyntaxErrors) {
         {"27,1,\"Esc\",\"TRUE\",\"CVSTATUSNOTESTFAIL\",3,10,20,30,40",
          "27 1 [Esc] 1 s9 h3 10,20 30x40 t-1 m-1/-1"},
         {fail, "27 1 [K] 0 s6 h1 2,3 4x5 t-1 m-1/-1"},
+        {compound + ",18", "-2 -2 [K] 0 s0 h1 2,3 4x5 t100 m-1/-1 c18,17"}, // newest first
         {"\"VK_OEM_CLEAR\",\"x\",\"A\",\"true\",\"CVSTATUSUP\",\"a\",\"b\",7,8,\"c\"",
          "254 0 [A] 1 s0 h0 0,7 8x0 t-1 m-1/-1"}, // texts where numbers belong read as 0
         {mod + "65,17", m + "65/17"},
@@ -218,6 +222,14 @@ TEST(LoadLayoutFile, NamesAndSyntaxErrors) {
     }
     EXPECT_FALSE(altShortcuts.altHelp);
     ResetAltShortcuts();
+    // A caller's count short of the list must not write past the table.
+    LineList lines = {nullptr};
+    ReadLayoutText(&lines, (kKey + kKey).data(), 2 * kKey.size());
+    KeyboardLayout* layout = nullptr;
+    ASSERT_EQ(1, LoadLayoutFile(kOwner, &lines, &layout, 1, "Short.kbl"));
+    EXPECT_EQ(2, CountKeys(layout->table));
+    FreeLayout(layout);
+    FreeLineList(&lines);
 }
 
 // A listed layout file with these bytes, and its picture unless told otherwise.
@@ -278,10 +290,8 @@ TEST(LoadLayoutCatalogue, SkippedFilesAndAtMostAHundred) {
                        "in the Clavoro directory.\n\nAt least one .kbl file is required to run "
                        "Clavoro.",
               LoadCatalogue());
-    std::stringstream text;
-    text << std::ifstream(trace).rdbuf();
     EXPECT_EQ("Created debug file\nLoad keyboard layouts - start\nLoad keyboard layouts - done\n",
-              text.str());
+              FileText(trace));
     std::remove(trace.c_str());
     FreeAllLayouts();
     ResetAppState();

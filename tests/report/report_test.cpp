@@ -72,9 +72,10 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
         {kHeader + "Serial number: A\r\nUser verification: PASSED\r\n" +
              "======== START OF NEW TEST RUN ========\nSat Dec 06 08:00:00 2026\n" +
              "Product identification: p2\nSerial number: B\nUser verification: FAILED\n" +
-             "    Failure Reason: Bad LEDs",
+             "    Failure Reason: Bad LEDs\nUser Selection: FAILED", // the reason ends the keyboard
          "t.log,8," + kRun + "US104,A,,PASSED,\n" +
-             "t.log,13,2026-12-06,,p2,,,B,,FAILED by the operator after verification,Bad LEDs\n"},
+             "t.log,13,2026-12-06,,p2,,,B,,FAILED by the operator after verification,Bad LEDs\n"
+             "t.log:16: could not place line: User Selection: FAILED\n"},
         // Before any run, damage, a header record after the first keyboard, a reason
         // without a verdict, a verdict without a keyboard, a late version; a run cut off in its
         // date.

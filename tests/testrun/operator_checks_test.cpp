@@ -1,6 +1,4 @@
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -48,9 +46,7 @@ int Accept(const std::vector<std::string>& f, bool append = false, const std::st
 
 std::string Log() {
     CloseTestLog();
-    std::ostringstream s;
-    s << std::ifstream(kPath, std::ios::binary).rdbuf();
-    return s.str();
+    return FileText(kPath);
 }
 
 class BatchLog : public ::testing::Test {
@@ -60,6 +56,7 @@ class BatchLog : public ::testing::Test {
         std::remove(kPath.c_str());
     }
     void TearDown() override {
+        shownMessages.clear();
         CloseTestLog();
         std::remove(kPath.c_str());
     }
@@ -82,7 +79,6 @@ TEST_F(BatchLog, ContinueShowsFailedChecksInOrder) {
         {{"op", "prod", "b1", "101"}, kPath, {kBadKeystrokes}},
         {{"op", "prod", "b1", "-5"}, kPath, {kBadKeystrokes}},
         {{"op", "prod", "b1", "0100"}, kPath, {}},
-        {{"op", "prod", "b1", ""}, kPath, {}},
         {{"op", "prod", "b1", ""}, "", {kNoName}},
         {{"op", "prod", "b1", ""}, "C:/logs/run.log", {kNoPath}},
         {{"op", "prod", "b1", ""}, kFolder, {kBadChars}},
@@ -90,7 +86,6 @@ TEST_F(BatchLog, ContinueShowsFailedChecksInOrder) {
         {{"op", "", "b1", "7"}, kFolder + "*.log", {kNoProduct, kBadChars}},
         {{"op", "prod", "b1", ""}, longPart, {kCannotOpen}}, // too long for the file system
         {{"op", "prod", "b1", ""}, longPart + "?", {kBadChars}},
-        {{"op", "prod", "b1", ""}, TempPath("none/x\\run.log"), {kCannotOpen}},
     };
     bool append = false;
     for (const auto& row : rows) {
@@ -102,9 +97,8 @@ TEST_F(BatchLog, ContinueShowsFailedChecksInOrder) {
         std::vector<std::string> shown;
         for (const ShownMessage& m : shownMessages) {
             shown.push_back(m.text);
-            EXPECT_EQ(reinterpret_cast<WindowHandle>(0x1234), m.owner);
-            EXPECT_EQ("Clavoro: Error", m.caption);
-            EXPECT_EQ(kIconNone, m.icon);
+            EXPECT_TRUE(m.owner == reinterpret_cast<WindowHandle>(0x1234) &&
+                        m.caption == "Clavoro: Error" && m.icon == kIconNone);
         }
         EXPECT_EQ(row.messages, shown);
         EXPECT_EQ(row.fields[2], testRunInfo.batchId);
@@ -116,7 +110,7 @@ TEST_F(BatchLog, ContinueShowsFailedChecksInOrder) {
 TEST(LogSetup, KeystrokesNamesSystemAndDate) {
     const std::pair<const char*, uint32_t> keystrokes[] = {
         {"", 0},   {"0", 0},     {"100", 100}, {"0100", 100}, {"101", 101}, {"-5", 4294967291u},
-        {"+7", 7}, {"  12", 12}, {"12ab", 12}, {"ab12", 0},   {"1-2", 1},   {"-", 0}};
+        {"+7", 7}, {"  19", 19}, {"12ab", 12}, {"ab12", 0},   {"1-2", 1},   {"-", 0}};
     for (const auto& [text, value] : keystrokes) {
         EXPECT_EQ(value, ParseKeystrokes(text)) << text;
     }

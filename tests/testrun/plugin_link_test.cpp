@@ -1,6 +1,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,22 +17,22 @@ using Lines = std::vector<std::string>;
 using R = PluginSharedRecord;
 
 TEST(PluginLink, ConnectResults) {
-    const struct {
-        const char* name;
-        int failure, result;
-    } cases[] = {{"", 0, 1},
-                 {"XYZ_PLUGIN_INT", 0, 1},
-                 {"ARD_PLUGIN_INT", 2, 2},
-                 {"ARD_PLUGIN_INT", 3, 3},
-                 {"AX", 0, 0},
-                 {"XR", 0, 0}};
-    for (const auto& c : cases) {
+    // The name, the failure the mapping gives, the result.
+    const std::tuple<const char*, int, int> cases[] = {{"", 0, 1},
+                                                       {"XYZ_PLUGIN_INT", 0, 1},
+                                                       {"ARD_PLUGIN_INT", 2, 2},
+                                                       {"ARD_PLUGIN_INT", 3, 3},
+                                                       {"AX", 0, 0},
+                                                       {"XR", 0, 0}};
+    for (const auto& [name, failure, result] : cases) {
         ResetFakeHost(0xAB);
-        fakeHostFailure = c.failure;
-        EXPECT_EQ(c.result, ConnectToHost(c.name)) << c.name;
-        EXPECT_EQ(c.result == 0, IsRunRequested()) << c.name;
-        EXPECT_EQ(c.result == 0 ? 1 : 0xAB, fakeHostBlock[346]) << "nothing written on failure";
+        fakeHostFailure = failure;
+        EXPECT_EQ(result, ConnectToHost(name)) << name;
+        EXPECT_EQ(result == 0, IsRunRequested()) << name;
+        EXPECT_EQ(result == 0 ? 1 : 0xAB, fakeHostBlock[346]) << "nothing written on failure";
     }
+    StoreHostText(reinterpret_cast<char*>(fakeHostBlock) + 100, "x", 0);
+    EXPECT_EQ(0xAB, fakeHostBlock[100]) << "a field of no width is left alone";
 }
 
 Lines Changes(const R& before, const R& after) {
