@@ -79,16 +79,14 @@ struct Key {
     WORD scan;
     bool extended;
 };
-const Key kKeyA = {'A', 0x1E, false}, kKeyEnter = {VK_RETURN, 0x1C, false},
-          kKeyRightCtrl = {VK_RCONTROL, 0x1D, true};
+const Key kKeyA = {'A', 0x1E, false}, kKeyRightCtrl = {VK_RCONTROL, 0x1D, true};
 int BringToFront(HWND window);
 void KeyDown(const Program& p, Key key);
 void KeyUp(const Program& p, Key key);
 void PressKey(const Program& p, Key key);
 void MouseMove(int x, int y); // a screen pixel; waits until the pointer is there
 enum MouseButton { kLeft, kMiddle, kRight };
-void Click(HWND window, int x, int y, MouseButton button);
-void ClickControl(HWND window, int id); // the left button in its middle
+void ClickControl(HWND window, int id, MouseButton button = kLeft); // in its middle
 
 // ---- reading ----
 

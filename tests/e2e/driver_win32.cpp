@@ -291,18 +291,15 @@ void MouseMove(int x, int y) {
 
 // The button events carry the position too: under Wine a button event alone may still
 // be placed where the pointer was before the move.
-void Click(HWND window, int x, int y, MouseButton button) {
+void ClickControl(HWND window, int id, MouseButton button) {
     static const DWORD down[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_MIDDLEDOWN,
                                  MOUSEEVENTF_RIGHTDOWN};
+    const RECT r = ControlScreenRect(window, id);
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
     BringToFront(window);
     MouseMove(x, y);
     SendMouse(down[button], x, y);
     SendMouse(down[button] * 2, x, y); // each button's up flag is its down flag shifted once
-}
-
-void ClickControl(HWND window, int id) {
-    const RECT r = ControlScreenRect(window, id);
-    Click(window, (r.left + r.right) / 2, (r.top + r.bottom) / 2, kLeft);
 }
 
 RECT ControlScreenRect(HWND window, int id) {

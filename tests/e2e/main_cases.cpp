@@ -1,5 +1,4 @@
 // The main window of an interactive run, its start-up messages and the files it writes.
-#include <cstdlib>
 
 #include "tests/e2e/driver.h"
 
@@ -34,10 +33,10 @@ int ShowsHatch(HWND main, int x, int y, int width, COLORREF colour) {
 } // namespace
 
 // Keys and mouse buttons reach the engine: codes and names in the fields, a key's hatch
-// red while held and green after, the statistics; then the picture at another place and
-// size, the About box and Clear. At the normal end the placement is saved and used at the
-// next start, and the trace of /l is appended to what the file held; a window that ends
-// maximised empties the settings file.
+// red while held and green after; then the picture at another place and size, the About
+// box and Clear. At the normal end the placement is saved and used at the next start, and
+// the trace of /l is appended to what the file held; a window that ends maximised empties
+// the settings file.
 E2E_CASE(input_shown_and_files_written) {
     REQUIRE(PrepareProgramFolder() && WriteLayout("Keys", kLayout) &&
             WriteTextFile("trace.txt", "from an earlier run\r\n"));
@@ -45,27 +44,19 @@ E2E_CASE(input_shown_and_files_written) {
     REQUIRE(StartProgram(p, "/l trace.txt") && WaitMainWindow(p));
     CHECK(GetDlgItem(p.main, kFailButton) == nullptr); // not a batch run
 
-    const DWORD pressed = GetTickCount();
     KeyDown(p, kKeyA);
     CHECK(WaitControlText(p.main, kWindowsCode, "65 (0x41)"));
     CHECK_EQ(ControlText(p.main, kBiosCode), "30 (0x1e)");
     CHECK_EQ(ControlText(p.main, kLastKeyDown), "A");
     CHECK(WaitUntil([&] { return ShowsHatch(p.main, 40, 50, 60, kRed); }));
-    Sleep(300); // held for real time after the program took the key-down
     KeyUp(p, kKeyA);
     CHECK(WaitControlText(p.main, kLastKeyUp, "A"));
-    const int held = static_cast<int>(GetTickCount() - pressed); // at most, as the program saw it
-    const int depress = std::atoi(ControlText(p.main, kDepressTime).c_str());
-    Note("depress time %d ms for at most %d ms held", depress, held);
-    CHECK(depress >= 298 && depress <= held + 2);
     CHECK(WaitUntil([&] { return ShowsHatch(p.main, 40, 50, 60, kGreen); }));
 
     PressKey(p, kKeyRightCtrl);
     CHECK(WaitControlText(p.main, kLastKeyUp, "Right Ctrl"));
     CHECK_EQ(ControlText(p.main, kWindowsCode), "17 (0x11)");
     CHECK_EQ(ControlText(p.main, kExtended), "E");
-    CHECK(std::atoi(ControlText(p.main, kLagTime).c_str()) >= 298); // since A went down
-    CHECK(ControlText(p.main, kRate) != "0.0");
 
     const RECT picture = ControlScreenRect(p.main, kPicture);
     const struct {
@@ -76,8 +67,7 @@ E2E_CASE(input_shown_and_files_written) {
                   {kMiddle, "MMOUSE", "Middle button"},
                   {kRight, "RMOUSE", "Right button"}};
     for (const auto& click : clicks) {
-        Click(p.main, (picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2,
-              click.button);
+        ClickControl(p.main, kPicture, click.button);
         CHECK(WaitControlText(p.main, kLastKeyUp, click.label));
         CHECK_EQ(ControlText(p.main, kWindowsCode), click.code);
     }
