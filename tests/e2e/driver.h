@@ -1,54 +1,35 @@
 // End-to-end driver: starts the real program in a fresh folder, drives it with real
 // keyboard and mouse input and reads back what it shows and writes. Every wait polls a
-// condition with a bound. Each line "E2E_CASE(name)" of tests/e2e/<group>_cases.cpp
-// becomes the ctest test e2e.<group>.<name>, which fails when a CHECK fails. What a case
-// leaves running is terminated: it closes the program only where the close is tested.
-// Cases never run side by side, so a window is found by its class and title alone.
+// condition with a bound. Each "TEST(Group, name)" of tests/e2e/<group>_cases.cpp becomes
+// the ctest test e2e.<group>.<name>. What a case leaves running is terminated: it closes
+// the program only where the close is tested. Cases never run side by side, so a window is
+// found by its class and title alone. The helpers report what went wrong as a failure of
+// the case and return false.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
-typedef void (*CaseFunction)();
-struct CaseRegistration {
-    CaseRegistration(const char* name, CaseFunction function);
-};
-#define E2E_CASE(name)                                                                             \
-    static void E2eCase_##name();                                                                  \
-    static CaseRegistration e2eRegistration_##name(#name, E2eCase_##name);                         \
-    static void E2eCase_##name()
+#include <gtest/gtest.h>
 
-// Prints file:line and what failed (with both sides for CHECK_EQ) and returns 0.
-int Fail(const char* file, int line, const char* what);
-int CheckEqual(const char* file, int line, const char* expr, const std::string& actual,
-               const std::string& expected);
-void Note(const char* format, ...);
-#define CHECK(cond) ((cond) ? 1 : Fail(__FILE__, __LINE__, #cond))
-#define CHECK_EQ(actual, expected) CheckEqual(__FILE__, __LINE__, #actual, (actual), (expected))
-#define REQUIRE(cond)                                                                              \
-    do {                                                                                           \
-        if (!CHECK(cond))                                                                          \
-            return;                                                                                \
-    } while (0)
-
-template <typename Condition> int WaitUntil(Condition condition, int timeoutMs = 10000) {
+template <typename Condition> bool WaitUntil(Condition condition, int timeoutMs = 10000) {
     for (const DWORD start = GetTickCount(); !condition(); Sleep(20)) {
         if (static_cast<int>(GetTickCount() - start) >= timeoutMs) {
-            return 0;
+            return false;
         }
     }
-    return 1;
+    return true;
 }
 
 // ---- the program folder <cwd>\run_<case>; relative names lie in it ----
 
 // Ends what the case started, empties the folder, copies the program and what lies
 // beside it (filter_x64.dll, clavoro-host.exe) and removes the settings file.
-int PrepareProgramFolder();
+bool PrepareProgramFolder();
 std::string InFolder(const char* name);
-int WriteTextFile(const char* name, const std::string& text); // the bytes as given
-int WriteLayout(const char* name, const char* text);          // name.kbl, white name.bmp
-int ReadWholeFile(const std::string& path, std::string* text);
+bool WriteTextFile(const char* name, const std::string& text); // the bytes as given
+bool WriteLayout(const char* name, const char* text);          // name.kbl, white name.bmp
+bool ReadWholeFile(const std::string& path, std::string* text);
 std::string SettingsFilePath(); // C:\ProgramData\Orvane\Clavoro\Clavoro.ini
 
 // ---- the program ----
@@ -58,17 +39,17 @@ struct Program {
     HWND main; // set by WaitMainWindow
 };
 // Starts exe of the folder (null: the program under test), its output to outputFile.
-int StartProgram(Program& p, const char* arguments, const char* exe = nullptr,
-                 const char* outputFile = nullptr);
-int WaitMainWindow(Program& p);
+bool StartProgram(Program& p, const char* arguments, const char* exe = nullptr,
+                  const char* outputFile = nullptr);
+bool WaitMainWindow(Program& p);
 HWND WindowOf(const char* className, const char* title); // visible, top-level; null: any
 HWND WaitWindow(const char* className, const char* title);
 // Waits for a message box by its caption, checks its text, presses OK.
-int ExpectMessage(const char* caption, const std::string& text);
+bool ExpectMessage(const char* caption, const std::string& text);
 void PressButton(HWND dialog, int id); // posted: never blocks on a dialog it opens
-int WaitGone(HWND window);
-int WaitExit(Program& p, DWORD* exitCode = nullptr);
-int CloseProgram(Program& p); // WM_CLOSE; the process must end with exit code 0
+bool WaitGone(HWND window);
+bool WaitExit(Program& p, DWORD* exitCode = nullptr);
+bool CloseProgram(Program& p); // WM_CLOSE; the process must end with exit code 0
 
 // ---- input: nothing reaches the program but the input itself. A key goes to whatever
 // window of the program is in front, as from a real keyboard; the main window is
@@ -80,7 +61,7 @@ struct Key {
     bool extended;
 };
 const Key kKeyA = {'A', 0x1E, false}, kKeyRightCtrl = {VK_RCONTROL, 0x1D, true};
-int BringToFront(HWND window);
+bool BringToFront(HWND window);
 void KeyDown(const Program& p, Key key);
 void KeyUp(const Program& p, Key key);
 void PressKey(const Program& p, Key key);
@@ -92,7 +73,7 @@ void ClickControl(HWND window, int id, MouseButton button = kLeft); // in its mi
 
 RECT ControlScreenRect(HWND window, int id);
 std::string ControlText(HWND window, int id);
-int WaitControlText(HWND window, int id, const char* text, int timeoutMs = 10000);
+bool WaitControlText(HWND window, int id, const char* text, int timeoutMs = 10000);
 COLORREF ScreenPixel(int x, int y);
 
 // Controls of the main window.

@@ -3,7 +3,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -12,11 +11,6 @@
 
 namespace {
 
-const char* caseNames[32];
-CaseFunction caseFunctions[32];
-int caseCount = 0;
-const char* currentCase = "";
-int failures = 0;
 char programFile[MAX_PATH];   // the program under test, Windows path
 char programFolder[MAX_PATH]; // <cwd>\run_<case>
 std::vector<PROCESS_INFORMATION> started;
@@ -32,12 +26,16 @@ void EndStartedProcesses() {
     started.clear();
 }
 
+struct EndEachCase : ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override { EndStartedProcesses(); }
+};
+
 std::string FullPath(const char* name) {
     return name[0] != 0 && (name[1] == ':' || name[0] == '\\') ? name : InFolder(name);
 }
 
-// 1 when nothing is left at path (a file, or a folder of files).
-int Remove(const std::string& path) {
+// True when nothing is left at path (a file, or a folder of files).
+bool Remove(const std::string& path) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
@@ -51,69 +49,34 @@ int Remove(const std::string& path) {
 
 } // namespace
 
-CaseRegistration::CaseRegistration(const char* name, CaseFunction function) {
-    caseNames[caseCount] = name;
-    caseFunctions[caseCount++] = function;
-}
-
+// e2e_<group> [gtest options] <program file>
 int main(int argc, char** argv) {
-    setvbuf(stdout, nullptr, _IONBF, 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new EndEachCase);
     // ctest hands us the program's Unix path; Wine shows the Unix root as drive Z:.
-    snprintf(programFile, sizeof programFile, "Z:%s", argc == 3 ? argv[2] : "");
+    snprintf(programFile, sizeof programFile, "Z:%s", argc == 2 ? argv[1] : "");
     std::replace(programFile, programFile + strlen(programFile), '/', '\\');
-    for (int i = 0; i < caseCount && argc == 3; ++i) {
-        if (strcmp(caseNames[i], argv[1]) == 0) {
-            currentCase = caseNames[i];
-            const DWORD start = GetTickCount();
-            caseFunctions[i]();
-            EndStartedProcesses();
-            Note("%s after %lu ms", failures == 0 ? "passed" : "FAILED", GetTickCount() - start);
-            return failures == 0 ? 0 : 1;
-        }
-    }
-    printf("usage: %s <case> <program file>\n", argv[0]);
-    return 2;
+    return RUN_ALL_TESTS();
 }
 
-int Fail(const char* file, int line, const char* what) {
-    ++failures;
-    printf("%s:%d: check failed: %s\n", file, line, what);
-    return 0;
-}
-
-int CheckEqual(const char* file, int line, const char* expr, const std::string& actual,
-               const std::string& expected) {
-    if (actual == expected) {
-        return 1;
-    }
-    printf("  actual:   \"%s\"\n  expected: \"%s\"\n", actual.c_str(), expected.c_str());
-    return Fail(file, line, expr);
-}
-
-void Note(const char* format, ...) {
-    char text[2048];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    printf("[%s] %s\n", currentCase, text);
-}
-
-int PrepareProgramFolder() {
+bool PrepareProgramFolder() {
     EndStartedProcesses();
     char cwd[MAX_PATH];
     GetCurrentDirectoryA(sizeof cwd, cwd);
-    snprintf(programFolder, sizeof programFolder, "%s\\run_%s", cwd, currentCase);
+    snprintf(programFolder, sizeof programFolder, "%s\\run_%s", cwd,
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     // A process that has just ended may hold its files for a moment longer.
     if (!WaitUntil([] { return Remove(programFolder); }, 5000) ||
         !CreateDirectoryA(programFolder, nullptr)) {
-        return Fail(__FILE__, __LINE__, programFolder);
+        ADD_FAILURE() << "cannot empty " << programFolder;
+        return false;
     }
     const char* name = strrchr(programFile, '\\') + 1;
     for (const char* file : {name, "filter_x64.dll", "clavoro-host.exe"}) {
         const std::string from = std::string(programFile, name - programFile) + file;
         if (!CopyFileA(from.c_str(), InFolder(file).c_str(), FALSE) && file == name) {
-            return Fail(__FILE__, __LINE__, programFile);
+            ADD_FAILURE() << "cannot copy " << programFile;
+            return false;
         }
     }
     return WaitUntil([] { return Remove(SettingsFilePath()); }, 5000);
@@ -123,19 +86,21 @@ std::string InFolder(const char* name) {
     return std::string(programFolder) + "\\" + name;
 }
 
-int WriteTextFile(const char* name, const std::string& text) {
+bool WriteTextFile(const char* name, const std::string& text) {
     FILE* f = fopen(FullPath(name).c_str(), "wb");
-    const bool written = f != nullptr && fwrite(text.data(), 1, text.size(), f) == text.size();
-    return (f == nullptr || fclose(f) == 0) && written ? 1 : Fail(__FILE__, __LINE__, name);
+    const bool written =
+        f != nullptr && fwrite(text.data(), 1, text.size(), f) == text.size() && fclose(f) == 0;
+    EXPECT_TRUE(written) << name;
+    return written;
 }
 
-int WriteLayout(const char* name, const char* text) {
+bool WriteLayout(const char* name, const char* text) {
     const std::string base(name);
     return WriteTextFile((base + ".kbl").c_str(), text) &&
            SaveBmp(MakePicture(700, 340, 0xFFFFFF), InFolder((base + ".bmp").c_str()).c_str());
 }
 
-int ReadWholeFile(const std::string& path, std::string* text) {
+bool ReadWholeFile(const std::string& path, std::string* text) {
     text->clear();
     FILE* f = fopen(FullPath(path.c_str()).c_str(), "rb");
     char buffer[4096];
@@ -151,7 +116,7 @@ std::string SettingsFilePath() {
     return std::string(folder) + "\\Orvane\\Clavoro\\Clavoro.ini";
 }
 
-int StartProgram(Program& p, const char* arguments, const char* exe, const char* outputFile) {
+bool StartProgram(Program& p, const char* arguments, const char* exe, const char* outputFile) {
     p = Program{};
     const std::string path = InFolder(exe != nullptr ? exe : strrchr(programFile, '\\') + 1);
     std::string line = "\"" + path + "\" " + arguments;
@@ -168,11 +133,11 @@ int StartProgram(Program& p, const char* arguments, const char* exe, const char*
                                    0, nullptr, programFolder, &startup, &p.info);
     CloseHandle(startup.hStdOutput); // the child has its own handle; null when none
     if (!ok) {
-        Note("CreateProcessA: error %lu", GetLastError());
-        return Fail(__FILE__, __LINE__, path.c_str());
+        ADD_FAILURE() << "cannot start " << path << ": error " << GetLastError();
+        return false;
     }
     started.push_back(p.info);
-    return 1;
+    return true;
 }
 
 HWND WindowOf(const char* className, const char* title) {
@@ -183,14 +148,14 @@ HWND WindowOf(const char* className, const char* title) {
 HWND WaitWindow(const char* className, const char* title) {
     HWND found = nullptr;
     if (!WaitUntil([&] { return (found = WindowOf(className, title)) != nullptr; })) {
-        Note("no window \"%s\"", title != nullptr ? title : className);
+        ADD_FAILURE() << "no window \"" << (title != nullptr ? title : className) << "\"";
     }
     return found;
 }
 
-int WaitMainWindow(Program& p) {
+bool WaitMainWindow(Program& p) {
     if ((p.main = WaitWindow("Clavoro", nullptr)) == nullptr) {
-        return Fail(__FILE__, __LINE__, "the main window did not appear");
+        return false;
     }
     DWORD id = 0;
     GetWindowThreadProcessId(p.main, &id);
@@ -199,17 +164,17 @@ int WaitMainWindow(Program& p) {
         p.info.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, id);
         started.push_back(p.info);
     }
-    return 1;
+    return true;
 }
 
-int ExpectMessage(const char* caption, const std::string& text) {
+bool ExpectMessage(const char* caption, const std::string& text) {
     HWND box = WaitWindow("#32770", caption);
     if (box == nullptr) {
-        return Fail(__FILE__, __LINE__, text.c_str());
+        return false;
     }
-    const int ok = CHECK_EQ(ControlText(box, 0xFFFF), text); // the message box's text
+    EXPECT_EQ(text, ControlText(box, 0xFFFF)); // the message box's text
     PressButton(box, IDOK);
-    return ok & CHECK(WaitGone(box));
+    return WaitGone(box);
 }
 
 void PressButton(HWND dialog, int id) {
@@ -217,31 +182,31 @@ void PressButton(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-int WaitGone(HWND window) {
+bool WaitGone(HWND window) {
     return WaitUntil([&] { return !IsWindowVisible(window); });
 }
 
-int WaitExit(Program& p, DWORD* exitCode) {
+bool WaitExit(Program& p, DWORD* exitCode) {
     const bool ended = WaitForSingleObject(p.info.hProcess, 10000) == WAIT_OBJECT_0;
     return ended && (exitCode == nullptr || GetExitCodeProcess(p.info.hProcess, exitCode));
 }
 
-int CloseProgram(Program& p) {
+bool CloseProgram(Program& p) {
     PostMessageA(p.main, WM_CLOSE, 0, 0);
     DWORD code = 0;
-    if (!WaitExit(p, &code)) {
-        return Fail(__FILE__, __LINE__, "the program did not end on WM_CLOSE");
-    }
-    return CHECK(code == 0); // anything else is a crash (an exception code)
+    EXPECT_TRUE(WaitExit(p, &code)) << "the program did not end on WM_CLOSE";
+    EXPECT_EQ(0u, code) << "anything else is a crash (an exception code)";
+    return code == 0;
 }
 
-int BringToFront(HWND window) {
+bool BringToFront(HWND window) {
     if (GetForegroundWindow() != window) {
         SetForegroundWindow(window);
     }
     // After a dialog closes the program's thread is held by Wine for about 2 s.
-    return WaitUntil([&] { return GetForegroundWindow() == window; }) ||
-           Fail(__FILE__, __LINE__, "the window did not come to the front");
+    const bool front = WaitUntil([&] { return GetForegroundWindow() == window; });
+    EXPECT_TRUE(front) << "the window did not come to the front";
+    return front;
 }
 
 static void SendKey(const Program& p, Key key, DWORD upFlag) {
@@ -314,12 +279,13 @@ std::string ControlText(HWND window, int id) {
     return text;
 }
 
-int WaitControlText(HWND window, int id, const char* text, int timeoutMs) {
+bool WaitControlText(HWND window, int id, const char* text, int timeoutMs) {
     if (WaitUntil([&] { return ControlText(window, id) == text; }, timeoutMs)) {
-        return 1;
+        return true;
     }
-    Note("control %d holds \"%s\", waited for \"%s\"", id, ControlText(window, id).c_str(), text);
-    return 0;
+    ADD_FAILURE() << "control " << id << " holds \"" << ControlText(window, id)
+                  << "\", waited for \"" << text << "\"";
+    return false;
 }
 
 COLORREF ScreenPixel(int x, int y) {

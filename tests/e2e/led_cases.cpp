@@ -14,7 +14,7 @@ int Locks() {
            (GetKeyState(VK_SCROLL) & 1) * kScroll;
 }
 
-int StartWithLockKeys(Program& p, const char* arguments) {
+bool StartWithLockKeys(Program& p, const char* arguments) {
     return PrepareProgramFolder() &&
            WriteLayout("Locks",
                        "\"VK_CAPITAL\",58,\"Caps\",\"false\",\"CVSTATUSUP\",0,20,20,60,40\r\n"
@@ -30,7 +30,7 @@ int StartWithLockKeys(Program& p, const char* arguments) {
 // Each lock key pressed until the system shows the wanted state, and at least once: a
 // program started after a lock changed sees it wrong until it changes while the program
 // runs. A last A tells when the program has taken them all.
-int SetLocks(const Program& p, int want) {
+bool SetLocks(const Program& p, int want) {
     const struct {
         Key key;
         int bit;
@@ -46,14 +46,15 @@ int SetLocks(const Program& p, int want) {
                     (Locks() & k.bit) == (want & k.bit);
         }
         if (!right) {
-            return Fail(__FILE__, __LINE__, "the lock keys could not be set");
+            ADD_FAILURE() << "the lock keys could not be set";
+            return false;
         }
     }
     PressKey(p, kKeyA);
     return WaitControlText(p.main, kLastKeyUp, "A");
 }
 
-int SystemSeesDown(int vk) {
+bool SystemSeesDown(int vk) {
     return (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
@@ -62,61 +63,60 @@ int SystemSeesDown(int vk) {
 // From the operator's Caps Lock the lights step through Num, Caps, Scroll, all three and
 // none, 500 ms apart; our own lock-key events are not tested. Stopping gives the
 // operator's lights back, and so does a normal close while they cycle.
-E2E_CASE(lights_cycle_and_come_back) {
+TEST(Led, lights_cycle_and_come_back) {
     Program p;
-    REQUIRE(StartWithLockKeys(p, ""));
-    REQUIRE(SetLocks(p, kCaps));
+    ASSERT_TRUE(StartWithLockKeys(p, ""));
+    ASSERT_TRUE(SetLocks(p, kCaps));
     PressButton(p.main, kLedButton);
     DWORD firstStep = 0;
     for (int step : {kNum, kCaps, kScroll, kCaps | kNum | kScroll, 0}) {
-        if (!CHECK(WaitUntil([&] { return Locks() == step; }, 1500))) {
-            Note("waited for locks %d, the system shows %d", step, Locks());
-        }
+        EXPECT_TRUE(WaitUntil([&] { return Locks() == step; }, 1500))
+            << "waited for locks " << step << ", the system shows " << Locks();
         firstStep = firstStep != 0 ? firstStep : GetTickCount();
     }
-    CHECK(GetTickCount() - firstStep >= 1500); // four steps of 500 ms, a late one among them
-    CHECK_EQ(ControlText(p.main, kWindowsCode), "65 (0x41)"); // our own lock keys: untested
+    EXPECT_TRUE(GetTickCount() - firstStep >= 1500); // four steps of 500 ms, a late one among them
+    EXPECT_EQ(ControlText(p.main, kWindowsCode), "65 (0x41)"); // our own lock keys: untested
     PressButton(p.main, kLedButton);
-    CHECK(WaitUntil([&] { return Locks() == kCaps; }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return Locks() == kCaps; }, 2000));
 
     PressButton(p.main, kLedButton);
-    CHECK(WaitUntil([&] { return Locks() != kCaps; }, 2000));
-    CHECK(CloseProgram(p));
-    CHECK(WaitUntil([&] { return Locks() == kCaps; }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return Locks() != kCaps; }, 2000));
+    EXPECT_TRUE(CloseProgram(p));
+    EXPECT_TRUE(WaitUntil([&] { return Locks() == kCaps; }, 2000));
 }
 
 // With /f the Windows key is tested but the system never sees it; unticked by a click
 // the system sees it; ticked by a click, Alt passes and Tab after it is held back.
-E2E_CASE(filter_holds_back_system_keys) {
+TEST(Led, filter_holds_back_system_keys) {
     const Key win = {VK_LWIN, 0x5B, true}, alt = {VK_LMENU, 0x38, false},
               tab = {VK_TAB, 0x0F, false};
     Program p;
-    REQUIRE(StartWithLockKeys(p, "/f"));
-    CHECK(IsDlgButtonChecked(p.main, kFilterBox));
+    ASSERT_TRUE(StartWithLockKeys(p, "/f"));
+    EXPECT_TRUE(IsDlgButtonChecked(p.main, kFilterBox));
     KeyDown(p, win);
-    CHECK(WaitControlText(p.main, kWindowsCode, "91 (0x5b)"));
-    CHECK(!SystemSeesDown(VK_LWIN));
+    EXPECT_TRUE(WaitControlText(p.main, kWindowsCode, "91 (0x5b)"));
+    EXPECT_TRUE(!SystemSeesDown(VK_LWIN));
     KeyUp(p, win);
-    CHECK(WaitControlText(p.main, kLastKeyUp, "Win"));
+    EXPECT_TRUE(WaitControlText(p.main, kLastKeyUp, "Win"));
 
     ClickControl(p.main, kFilterBox);
-    REQUIRE(WaitUntil([&] { return !IsDlgButtonChecked(p.main, kFilterBox); }));
+    ASSERT_TRUE(WaitUntil([&] { return !IsDlgButtonChecked(p.main, kFilterBox); }));
     KeyDown(p, win);
-    CHECK(WaitUntil([] { return SystemSeesDown(VK_LWIN); }, 2000));
+    EXPECT_TRUE(WaitUntil([] { return SystemSeesDown(VK_LWIN); }, 2000));
     KeyUp(p, win);
-    CHECK(WaitUntil([] { return !SystemSeesDown(VK_LWIN); }, 2000));
+    EXPECT_TRUE(WaitUntil([] { return !SystemSeesDown(VK_LWIN); }, 2000));
 
     ClickControl(p.main, kFilterBox);
-    REQUIRE(WaitUntil([&] { return IsDlgButtonChecked(p.main, kFilterBox); }));
+    ASSERT_TRUE(WaitUntil([&] { return IsDlgButtonChecked(p.main, kFilterBox); }));
     KeyDown(p, alt);
     // A held-back key is posted to the window, and posted messages overtake input still
     // in the queue: the program takes Alt before Tab comes.
-    CHECK(WaitControlText(p.main, kWindowsCode, "18 (0x12)"));
+    EXPECT_TRUE(WaitControlText(p.main, kWindowsCode, "18 (0x12)"));
     KeyDown(p, tab);
-    CHECK(WaitControlText(p.main, kWindowsCode, "9 (0x9)"));
-    CHECK(SystemSeesDown(VK_MENU));
-    CHECK(!SystemSeesDown(VK_TAB));
+    EXPECT_TRUE(WaitControlText(p.main, kWindowsCode, "9 (0x9)"));
+    EXPECT_TRUE(SystemSeesDown(VK_MENU));
+    EXPECT_TRUE(!SystemSeesDown(VK_TAB));
     KeyUp(p, tab);
     KeyUp(p, alt);
-    CHECK(WaitControlText(p.main, kLastKeyUp, "Alt"));
+    EXPECT_TRUE(WaitControlText(p.main, kLastKeyUp, "Alt"));
 }

@@ -37,26 +37,26 @@ int ShowsHatch(HWND main, int x, int y, int width, COLORREF colour) {
 // box and Clear. At the normal end the placement is saved and used at the next start, and
 // the trace of /l is appended to what the file held; a window that ends maximised empties
 // the settings file.
-E2E_CASE(input_shown_and_files_written) {
-    REQUIRE(PrepareProgramFolder() && WriteLayout("Keys", kLayout) &&
-            WriteTextFile("trace.txt", "from an earlier run\r\n"));
+TEST(Main, input_shown_and_files_written) {
+    ASSERT_TRUE(PrepareProgramFolder() && WriteLayout("Keys", kLayout) &&
+                WriteTextFile("trace.txt", "from an earlier run\r\n"));
     Program p;
-    REQUIRE(StartProgram(p, "/l trace.txt") && WaitMainWindow(p));
-    CHECK(GetDlgItem(p.main, kFailButton) == nullptr); // not a batch run
+    ASSERT_TRUE(StartProgram(p, "/l trace.txt") && WaitMainWindow(p));
+    EXPECT_TRUE(GetDlgItem(p.main, kFailButton) == nullptr); // not a batch run
 
     KeyDown(p, kKeyA);
-    CHECK(WaitControlText(p.main, kWindowsCode, "65 (0x41)"));
-    CHECK_EQ(ControlText(p.main, kBiosCode), "30 (0x1e)");
-    CHECK_EQ(ControlText(p.main, kLastKeyDown), "A");
-    CHECK(WaitUntil([&] { return ShowsHatch(p.main, 40, 50, 60, kRed); }));
+    EXPECT_TRUE(WaitControlText(p.main, kWindowsCode, "65 (0x41)"));
+    EXPECT_EQ(ControlText(p.main, kBiosCode), "30 (0x1e)");
+    EXPECT_EQ(ControlText(p.main, kLastKeyDown), "A");
+    EXPECT_TRUE(WaitUntil([&] { return ShowsHatch(p.main, 40, 50, 60, kRed); }));
     KeyUp(p, kKeyA);
-    CHECK(WaitControlText(p.main, kLastKeyUp, "A"));
-    CHECK(WaitUntil([&] { return ShowsHatch(p.main, 40, 50, 60, kGreen); }));
+    EXPECT_TRUE(WaitControlText(p.main, kLastKeyUp, "A"));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsHatch(p.main, 40, 50, 60, kGreen); }));
 
     PressKey(p, kKeyRightCtrl);
-    CHECK(WaitControlText(p.main, kLastKeyUp, "Right Ctrl"));
-    CHECK_EQ(ControlText(p.main, kWindowsCode), "17 (0x11)");
-    CHECK_EQ(ControlText(p.main, kExtended), "E");
+    EXPECT_TRUE(WaitControlText(p.main, kLastKeyUp, "Right Ctrl"));
+    EXPECT_EQ(ControlText(p.main, kWindowsCode), "17 (0x11)");
+    EXPECT_EQ(ControlText(p.main, kExtended), "E");
 
     const RECT picture = ControlScreenRect(p.main, kPicture);
     const struct {
@@ -68,84 +68,85 @@ E2E_CASE(input_shown_and_files_written) {
                   {kRight, "RMOUSE", "Right button"}};
     for (const auto& click : clicks) {
         ClickControl(p.main, kPicture, click.button);
-        CHECK(WaitControlText(p.main, kLastKeyUp, click.label));
-        CHECK_EQ(ControlText(p.main, kWindowsCode), click.code);
+        EXPECT_TRUE(WaitControlText(p.main, kLastKeyUp, click.label));
+        EXPECT_EQ(ControlText(p.main, kWindowsCode), click.code);
     }
-    CHECK_EQ(ControlText(p.main, kRecentKeys),
-             "Right button Middle button Left button Right Ctrl A ");
+    EXPECT_EQ(ControlText(p.main, kRecentKeys),
+              "Right button Middle button Left button Right Ctrl A ");
 
     // Larger: the picture drawn again in full at the new scale (Right Ctrl's box now lies
     // where the control was not before).
     const LONG oldWidth = picture.right - picture.left;
     SetWindowPos(p.main, nullptr, 100, 80, 1000, 760, SWP_NOZORDER | SWP_NOACTIVATE);
-    REQUIRE(WaitUntil([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         const RECT r = ControlScreenRect(p.main, kPicture);
         return r.right - r.left > oldWidth + 200;
     }));
-    CHECK(WaitUntil([&] { return ShowsHatch(p.main, 600, 260, 60, kGreen); }));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsHatch(p.main, 600, 260, 60, kGreen); }));
 
     PressButton(p.main, kAboutButton);
     HWND about = WaitWindow("#32770", "Orvane Clavoro");
-    REQUIRE(about != nullptr);
-    CHECK_EQ(ControlText(about, 1039), "Clavoro V3.2 Build: 1002");
+    ASSERT_TRUE(about != nullptr);
+    EXPECT_EQ(ControlText(about, 1039), "Clavoro V3.2 Build: 1002");
     PressButton(about, IDCANCEL);
-    CHECK(WaitGone(about));
+    EXPECT_TRUE(WaitGone(about));
 
     PressButton(p.main, kClearButton);
-    CHECK(WaitControlText(p.main, kWindowsCode, "0 (0x0)"));
-    CHECK_EQ(ControlText(p.main, kRecentKeys), "");
-    CHECK(WaitUntil([&] { return !ShowsHatch(p.main, 40, 50, 60, kGreen); }));
+    EXPECT_TRUE(WaitControlText(p.main, kWindowsCode, "0 (0x0)"));
+    EXPECT_EQ(ControlText(p.main, kRecentKeys), "");
+    EXPECT_TRUE(WaitUntil([&] { return !ShowsHatch(p.main, 40, 50, 60, kGreen); }));
 
-    CHECK(CloseProgram(p));
+    EXPECT_TRUE(CloseProgram(p));
     std::string text;
-    CHECK(ReadWholeFile("trace.txt", &text));
-    CHECK_EQ(text.substr(0, 41), "from an earlier run\r\nCreated debug file\r\n");
-    CHECK(text.find("Show window\r\n65,17,Clear all start\r\n") != text.npos); // no buttons
-    CHECK(text.size() > 41 && text.substr(text.size() - 12) == "WM_DESTROY\r\n");
-    CHECK(ReadWholeFile(SettingsFilePath(), &text));
-    CHECK_EQ(text, "[POSITION]\r\n100,80,1000,760\r\n");
+    EXPECT_TRUE(ReadWholeFile("trace.txt", &text));
+    EXPECT_EQ(text.substr(0, 41), "from an earlier run\r\nCreated debug file\r\n");
+    EXPECT_TRUE(text.find("Show window\r\n65,17,Clear all start\r\n") != text.npos); // no buttons
+    EXPECT_TRUE(text.size() > 41 && text.substr(text.size() - 12) == "WM_DESTROY\r\n");
+    EXPECT_TRUE(ReadWholeFile(SettingsFilePath(), &text));
+    EXPECT_EQ(text, "[POSITION]\r\n100,80,1000,760\r\n");
 
-    REQUIRE(StartProgram(p, "") && WaitMainWindow(p));
+    ASSERT_TRUE(StartProgram(p, "") && WaitMainWindow(p));
     RECT r = {};
-    CHECK(GetWindowRect(p.main, &r) && r.left == 100 && r.top == 80 && r.right == 1100 &&
-          r.bottom == 840);
+    EXPECT_TRUE(GetWindowRect(p.main, &r) && r.left == 100 && r.top == 80 && r.right == 1100 &&
+                r.bottom == 840);
     PostMessageA(p.main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    CHECK(WaitUntil([&] { return IsZoomed(p.main) != 0; }));
-    CHECK(CloseProgram(p));
-    CHECK(ReadWholeFile(SettingsFilePath(), &text));
-    CHECK_EQ(text, "");
+    EXPECT_TRUE(WaitUntil([&] { return IsZoomed(p.main) != 0; }));
+    EXPECT_TRUE(CloseProgram(p));
+    EXPECT_TRUE(ReadWholeFile(SettingsFilePath(), &text));
+    EXPECT_EQ(text, "");
 }
 
 // A bad trace path and a layout without its picture are reported before the window
 // shows, a picture that is no bitmap is not, /k picks the layout; without any layout,
 // and as a plug-in without its host, the program says so and ends.
-E2E_CASE(start_up_messages) {
+TEST(Main, start_up_messages) {
     const char* const line = "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,20,20,40,40\r\n";
-    REQUIRE(PrepareProgramFolder() && WriteLayout("Good", line) &&
-            WriteTextFile("Text.kbl", line) && WriteTextFile("Text.bmp", "BM but no picture\r\n") &&
-            WriteTextFile("Lost.kbl", line));
+    ASSERT_TRUE(
+        PrepareProgramFolder() && WriteLayout("Good", line) && WriteTextFile("Text.kbl", line) &&
+        WriteTextFile("Text.bmp", "BM but no picture\r\n") && WriteTextFile("Lost.kbl", line));
     Program p;
-    REQUIRE(StartProgram(p, "/k Text /l nofolder\\trace.txt"));
-    CHECK(ExpectMessage("Clavoro Error", "Could not open log file nofolder\\trace.txt.\n"));
-    CHECK(ExpectMessage("Warning",
-                        "Cannot find the bitmap file\nLost.bmp\ncorresponding to the keyboard "
-                        "layout file\n" +
-                            InFolder("Lost.kbl") + ".\nSkipping file."));
-    REQUIRE(WaitMainWindow(p));
-    CHECK(WindowOf("#32770", nullptr) == nullptr);
-    CHECK(SendDlgItemMessageA(p.main, kLayoutList, CB_GETCOUNT, 0, 0) == 2);
-    CHECK_EQ(ControlText(p.main, kLayoutList), "Text");
+    ASSERT_TRUE(StartProgram(p, "/k Text /l nofolder\\trace.txt"));
+    EXPECT_TRUE(ExpectMessage("Clavoro Error", "Could not open log file nofolder\\trace.txt.\n"));
+    EXPECT_TRUE(ExpectMessage(
+        "Warning", "Cannot find the bitmap file\nLost.bmp\ncorresponding to the keyboard "
+                   "layout file\n" +
+                       InFolder("Lost.kbl") + ".\nSkipping file."));
+    ASSERT_TRUE(WaitMainWindow(p));
+    EXPECT_TRUE(WindowOf("#32770", nullptr) == nullptr);
+    EXPECT_TRUE(SendDlgItemMessageA(p.main, kLayoutList, CB_GETCOUNT, 0, 0) == 2);
+    EXPECT_EQ(ControlText(p.main, kLayoutList), "Text");
     PressKey(p, kKeyA);
-    CHECK(WaitControlText(p.main, kLastKeyUp, "A"));
+    EXPECT_TRUE(WaitControlText(p.main, kLastKeyUp, "A"));
 
-    REQUIRE(PrepareProgramFolder() && StartProgram(p, ""));
-    CHECK(ExpectMessage("Clavoro - Error",
-                        "No valid keyboard layout (.kbl) files have been\nfound in the Clavoro "
-                        "directory.\n\nAt least one .kbl file is required to run Clavoro."));
-    CHECK(ExpectMessage("Error", "No keyboard layout files found/n/nClavoro will now exit"));
-    CHECK(WaitExit(p));
+    ASSERT_TRUE(PrepareProgramFolder() && StartProgram(p, ""));
+    EXPECT_TRUE(ExpectMessage(
+        "Clavoro - Error", "No valid keyboard layout (.kbl) files have been\nfound in the Clavoro "
+                           "directory.\n\nAt least one .kbl file is required to run Clavoro."));
+    EXPECT_TRUE(ExpectMessage("Error", "No keyboard layout files found/n/nClavoro will now exit"));
+    EXPECT_TRUE(WaitExit(p));
 
-    REQUIRE(WriteLayout("Good", line) && StartProgram(p, "/p ARD_PLUGIN_INT_nobody"));
-    CHECK(ExpectMessage("Clavoro: Error", "Unable to initialize interface with Ardentis (2)"));
-    CHECK(WaitExit(p));
+    ASSERT_TRUE(WriteLayout("Good", line) && StartProgram(p, "/p ARD_PLUGIN_INT_nobody"));
+    EXPECT_TRUE(
+        ExpectMessage("Clavoro: Error", "Unable to initialize interface with Ardentis (2)"));
+    EXPECT_TRUE(WaitExit(p));
 }

@@ -32,36 +32,36 @@ std::string ClientPoint(HWND dialog, int x, int y) {
 
 // The movement test marks the top-left corner once the pointer reaches it over the
 // frame; the drift test, after its countdown, fails at the first movement.
-E2E_CASE(corner_reached_and_drift_failing) {
+TEST(Mouse, corner_reached_and_drift_failing) {
     WineDrawsFrames frames;
-    REQUIRE(PrepareProgramFolder() &&
-            WriteLayout("A", "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,20,20,40,40\r\n"));
+    ASSERT_TRUE(PrepareProgramFolder() &&
+                WriteLayout("A", "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,20,20,40,40\r\n"));
     Program p;
-    REQUIRE(StartProgram(p, "") && WaitMainWindow(p));
+    ASSERT_TRUE(StartProgram(p, "") && WaitMainWindow(p));
     const int midX = GetSystemMetrics(SM_CXVIRTUALSCREEN) / 2;
     MouseMove(midX, 200);
     PressButton(p.main, kMouseMoveButton);
     HWND move = WaitWindow("#32770", "");
-    REQUIRE(move != nullptr);
-    CHECK_EQ(ControlText(move, kTopLeft), "");
+    ASSERT_TRUE(move != nullptr);
+    EXPECT_EQ(ControlText(move, kTopLeft), "");
     MouseMove(0, 0);
-    CHECK(WaitControlText(move, kPosition, "0,0")); // screen coordinates over the frame
-    CHECK(WaitControlText(move, kTopLeft, "Ok"));
+    EXPECT_TRUE(WaitControlText(move, kPosition, "0,0")); // screen coordinates over the frame
+    EXPECT_TRUE(WaitControlText(move, kTopLeft, "Ok"));
     PressButton(move, kCloseButton);
-    CHECK(WaitGone(move));
+    EXPECT_TRUE(WaitGone(move));
 
     MouseMove(midX, 200);
     PressButton(p.main, kMouseDriftButton);
     HWND drift = WaitWindow("#32770", "Mouse Drift Test");
-    REQUIRE(drift != nullptr);
+    ASSERT_TRUE(drift != nullptr);
     const std::string start = "Start Co-ordinates: " + ClientPoint(drift, midX, 200);
     PressButton(drift, kStartButton);
     // Five seconds of countdown by a timer that is late on a busy machine.
-    REQUIRE(WaitUntil([&] { return ControlText(drift, kDriftStatus).find("Test ends in:") == 0; },
-                      15000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return ControlText(drift, kDriftStatus).find("Test ends in:") == 0; }, 15000));
     MouseMove(midX + 1, 200);
-    CHECK(WaitControlText(drift, kDriftStatus, "Failed! Mouse movement detected"));
-    CHECK(WaitControlText(
+    EXPECT_TRUE(WaitControlText(drift, kDriftStatus, "Failed! Mouse movement detected"));
+    EXPECT_TRUE(WaitControlText(
         drift, kDriftCoordinates,
         (start + "\nCurrent Co-ordinates: " + ClientPoint(drift, midX + 1, 200)).c_str()));
 }

@@ -26,10 +26,10 @@ const char* const kFailTitle = "Select the fail reason";
 // Waits for the dialog, enters a serial number, ticks a radio button (each if given),
 // presses the button and waits only until the dialog is hidden: the keys that follow
 // come at once, as an operator's would.
-int Answer(const char* title, int button, const char* serial = nullptr, int radio = 0) {
+bool Answer(const char* title, int button, const char* serial = nullptr, int radio = 0) {
     HWND dialog = WaitWindow("#32770", title);
     if (dialog == nullptr) {
-        return 0;
+        return false;
     }
     if (serial != nullptr) {
         SetDlgItemTextA(dialog, kSerial, serial);
@@ -37,7 +37,7 @@ int Answer(const char* title, int button, const char* serial = nullptr, int radi
     }
     if (radio != 0) {
         PostMessageA(GetDlgItem(dialog, radio), BM_CLICK, 0, 0);
-        CHECK(WaitUntil([&] { return IsDlgButtonChecked(dialog, radio) == BST_CHECKED; }));
+        EXPECT_TRUE(WaitUntil([&] { return IsDlgButtonChecked(dialog, radio) == BST_CHECKED; }));
     }
     PressButton(dialog, button);
     return WaitGone(dialog);
@@ -53,22 +53,21 @@ void TypeApart(const Program& p, const char* when) {
     KeyDown(p, kKeyD);
     Sleep(400);
     KeyUp(p, kKeyD);
-    CHECK(WaitControlText(p.main, kLastKeyUp, "D"));
+    EXPECT_TRUE(WaitControlText(p.main, kLastKeyUp, "D"));
     const int depress = std::atoi(ControlText(p.main, kDepressTime).c_str());
     const int lag = std::atoi(ControlText(p.main, kLagTime).c_str());
-    Note("%s: depress %d ms, lag %d ms", when, depress, lag);
-    CHECK(depress >= 380 && depress <= 600);
-    CHECK(lag >= 950 && lag <= 1200);
-    CHECK(WindowOf("#32770", kFailTitle) == nullptr);
+    EXPECT_TRUE(depress >= 380 && depress <= 600) << when << ": depress " << depress << " ms";
+    EXPECT_TRUE(lag >= 950 && lag <= 1200) << when << ": lag " << lag << " ms";
+    EXPECT_TRUE(WindowOf("#32770", kFailTitle) == nullptr);
 }
 
-int WaitHostLine(const char* line) {
+bool WaitHostLine(const char* line) {
     std::string out;
     if (!WaitUntil([&] { return ReadWholeFile("host.txt", &out) && out.find(line) != out.npos; })) {
-        Note("host output:\n%s", out.c_str());
-        return Fail(__FILE__, __LINE__, line);
+        ADD_FAILURE() << "no line \"" << line << "\" in the host's output:\n" << out;
+        return false;
     }
-    return 1;
+    return true;
 }
 
 } // namespace
@@ -76,44 +75,44 @@ int WaitHostLine(const char* line) {
 // /t: the log browse dialog, a check of the Operator dialog; keyboard 1 timed, then failed
 // by the combination; keyboard 2 timed after the verdict's Serial dialog and passed on
 // the main window's Exit, which ends the run after Serial; the log.
-E2E_CASE(batch_run_through_its_dialogs) {
-    REQUIRE(PrepareProgramFolder() && WriteLayout("T", kLayout));
+TEST(Testrun, batch_run_through_its_dialogs) {
+    ASSERT_TRUE(PrepareProgramFolder() && WriteLayout("T", kLayout));
     Program p;
-    REQUIRE(StartProgram(p, "/t") && WaitMainWindow(p));
+    ASSERT_TRUE(StartProgram(p, "/t") && WaitMainWindow(p));
     HWND operatorDialog = WaitWindow("#32770", "Clavoro Batch-ID");
-    REQUIRE(operatorDialog != nullptr);
+    ASSERT_TRUE(operatorDialog != nullptr);
     PressButton(operatorDialog, kBrowseButton);
     HWND files = WaitWindow("#32770", "Select a Log filename");
-    REQUIRE(files != nullptr);
-    CHECK(WaitControlText(files, kFileName, "test.log")); // its default, then ours
+    ASSERT_TRUE(files != nullptr);
+    EXPECT_TRUE(WaitControlText(files, kFileName, "test.log")); // its default, then ours
     SetDlgItemTextA(files, kFileName, "line3");
     PressButton(files, IDOK);
-    CHECK(WaitControlText(operatorDialog, kLogName, InFolder("line3.log").c_str()));
+    EXPECT_TRUE(WaitControlText(operatorDialog, kLogName, InFolder("line3.log").c_str()));
     SetDlgItemTextA(operatorDialog, kProduct, "KB-105");
     SetDlgItemTextA(operatorDialog, kBatch, "Lot 7");
     PressButton(operatorDialog, kContinue);
-    CHECK(ExpectMessage("Clavoro: Error", "You must enter an Operator identification"));
+    EXPECT_TRUE(ExpectMessage("Clavoro: Error", "You must enter an Operator identification"));
     SetDlgItemTextA(operatorDialog, kOperator, "Operator 7");
     PressButton(operatorDialog, kContinue);
-    REQUIRE(WaitGone(operatorDialog));
+    ASSERT_TRUE(WaitGone(operatorDialog));
 
-    REQUIRE(Answer(kSerialTitle, kContinue, "SN-1"));
+    ASSERT_TRUE(Answer(kSerialTitle, kContinue, "SN-1"));
     TypeApart(p, "after the first Serial");
     KeyDown(p, kKeyC);
     KeyDown(p, kKeyD);
-    CHECK(WaitWindow("#32770", kFailTitle) != nullptr);
+    EXPECT_TRUE(WaitWindow("#32770", kFailTitle) != nullptr);
     KeyUp(p, kKeyD);
     KeyUp(p, kKeyC);
-    REQUIRE(Answer(kFailTitle, kContinue, nullptr, kBadRow));
-    REQUIRE(Answer(kSerialTitle, kContinue, "SN-2"));
+    ASSERT_TRUE(Answer(kFailTitle, kContinue, nullptr, kBadRow));
+    ASSERT_TRUE(Answer(kSerialTitle, kContinue, "SN-2"));
     TypeApart(p, "after the second Serial");
     PressButton(p.main, kExitButton);
-    REQUIRE(Answer(kPassTitle, IDYES));
-    REQUIRE(Answer(kSerialTitle, kExitDialog));
-    CHECK(WaitExit(p));
+    ASSERT_TRUE(Answer(kPassTitle, IDYES));
+    ASSERT_TRUE(Answer(kSerialTitle, kExitDialog));
+    EXPECT_TRUE(WaitExit(p));
 
     std::string log;
-    CHECK(ReadWholeFile("line3.log", &log));
+    EXPECT_TRUE(ReadWholeFile("line3.log", &log));
     size_t at = 0;
     for (const char* piece : {"======== START OF NEW TEST RUN ========\r\n",
                               "Operator identification: Operator 7\r\nProduct identification: "
@@ -123,34 +122,32 @@ E2E_CASE(batch_run_through_its_dialogs) {
                               "    Failure Reason: Bad row\r\n", "Serial number: SN-2\r\n",
                               "User verification: PASSED\r\n"}) {
         at = log.find(piece, at);
-        if (!CHECK(at != log.npos)) {
-            Note("missing \"%s\" in the log:\n%s", piece, log.c_str());
-            break;
-        }
+        ASSERT_NE(log.npos, at) << "missing \"" << piece << "\" in the log:\n" << log;
     }
 }
 
 // Attach, the keys timed and counted as operations, Fail test with a reason as the host's
 // message and state 9, after which the program ends; started again, the host's stop ends
 // it.
-E2E_CASE(plugin_run_seen_by_the_host) {
-    REQUIRE(PrepareProgramFolder() && WriteLayout("P", kLayout));
+TEST(Testrun, plugin_run_seen_by_the_host) {
+    ASSERT_TRUE(PrepareProgramFolder() && WriteLayout("P", kLayout));
     Program host, clavoro;
-    REQUIRE(StartProgram(host, "", "clavoro-host.exe", "host.txt") && WaitMainWindow(clavoro));
-    CHECK(WaitHostLine("attach: code 2, program \"Clavoro\", state -1"));
+    ASSERT_TRUE(StartProgram(host, "", "clavoro-host.exe", "host.txt") && WaitMainWindow(clavoro));
+    EXPECT_TRUE(WaitHostLine("attach: code 2, program \"Clavoro\", state -1"));
     TypeApart(clavoro, "plug-in mode");
-    CHECK(WaitHostLine("operations: 2"));
+    EXPECT_TRUE(WaitHostLine("operations: 2"));
     PressButton(clavoro.main, kFailButton);
-    CHECK(Answer(kFailTitle, kContinue, nullptr, kBadLeds));
-    CHECK(WaitHostLine("message 1, kind 3: \"Failed by user -    Failure Reason: Bad LEDs \""));
-    CHECK(WaitHostLine("state: 9 (test finished)"));
-    CHECK(WaitHostLine("clavoro-host: Clavoro ended with exit code 0"));
-    REQUIRE(WaitExit(host));
+    EXPECT_TRUE(Answer(kFailTitle, kContinue, nullptr, kBadLeds));
+    EXPECT_TRUE(
+        WaitHostLine("message 1, kind 3: \"Failed by user -    Failure Reason: Bad LEDs \""));
+    EXPECT_TRUE(WaitHostLine("state: 9 (test finished)"));
+    EXPECT_TRUE(WaitHostLine("clavoro-host: Clavoro ended with exit code 0"));
+    ASSERT_TRUE(WaitExit(host));
 
-    REQUIRE(StartProgram(host, "--stop-file stop.txt", "clavoro-host.exe", "host.txt") &&
-            WaitMainWindow(clavoro));
-    CHECK(WaitHostLine("attach:"));
-    REQUIRE(WriteTextFile("stop.txt", "stop"));
-    CHECK(WaitHostLine("clavoro-host: runWord set to 0"));
-    CHECK(WaitHostLine("clavoro-host: Clavoro ended with exit code 0"));
+    ASSERT_TRUE(StartProgram(host, "--stop-file stop.txt", "clavoro-host.exe", "host.txt") &&
+                WaitMainWindow(clavoro));
+    EXPECT_TRUE(WaitHostLine("attach:"));
+    ASSERT_TRUE(WriteTextFile("stop.txt", "stop"));
+    EXPECT_TRUE(WaitHostLine("clavoro-host: runWord set to 0"));
+    EXPECT_TRUE(WaitHostLine("clavoro-host: Clavoro ended with exit code 0"));
 }
