@@ -85,6 +85,7 @@ TEST(PixelFont, WidthsAndInk) {
         EXPECT_EQ(c.width, TextWidth(c.text, c.n, c.scale)) << c.text << " " << c.n;
     }
     EXPECT_EQ(0, GlyphWidth('\x7f') + GlyphWidth('\xe9') + GlyphWidth('\x1f'));
+    EXPECT_EQ(8, GlyphWidth(' ') + GlyphWidth('~')) << "the first and the last glyph";
 
     Picture p = MakePicture(20, 12, 0xFFFFFF);
     DrawText(&p, 2, 1, "-\t-", 3, 1, 0);
