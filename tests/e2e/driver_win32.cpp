@@ -88,8 +88,8 @@ std::string InFolder(const char* name) {
 
 bool WriteTextFile(const char* name, const std::string& text) {
     FILE* f = fopen(FullPath(name).c_str(), "wb");
-    const bool written =
-        f != nullptr && fwrite(text.data(), 1, text.size(), f) == text.size() && fclose(f) == 0;
+    bool written = f != nullptr && fwrite(text.data(), 1, text.size(), f) == text.size();
+    written = (f == nullptr || fclose(f) == 0) && written; // closed also when the write failed
     EXPECT_TRUE(written) << name;
     return written;
 }
