@@ -15,3 +15,7 @@ enum MessageIcon : unsigned {
 
 // Returns what the box returned (IDOK); nothing in the program uses it.
 int ShowMessage(WindowHandle owner, const char* text, const char* caption, MessageIcon icon);
+
+// A message with Retry and Cancel, owned by the program's window in front (the dialog
+// the operator is answering, else the main window). True when Retry was chosen.
+bool AskRetryOrCancel(const char* text, const char* caption, MessageIcon icon);

@@ -1,51 +1,59 @@
 #include "app/trace.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "app/app_state.h"
+#include "app/append_file.h"
 
-// fopen in text mode: "\n" is written as CR LF on Windows. The C runtime opens files
-// shared for reading and writing, so other programs may read the trace meanwhile.
-static FILE* OpenForAppend(const char* path) { return std::fopen(path, "a"); }
+// Open from start-up to the process's end: each entry then costs one write, not an open
+// and a close (several milliseconds each at a fast typist's pace under load).
+static AppendFile traceFile = {nullptr};
+
+// One entry, one write. A write that fails loses its entry and nothing else: the trace
+// is a diagnosis aid and never stops the program.
+static void WriteEntry(const char* text, bool lineEnd) {
+    if (!appState.traceEnabled || traceFile.handle == nullptr) {
+        return;
+    }
+    char line[600];
+    size_t n = ToFileLines(text, line, sizeof line - 2);
+    if (lineEnd) {
+        line[n++] = '\r';
+        line[n++] = '\n';
+    }
+    size_t written = 0;
+    AppendToFile(&traceFile, line, n, &written, nullptr, 0);
+}
 
 int OpenTrace(const char* path) {
     std::snprintf(appState.traceFilePath, sizeof appState.traceFilePath, "%s", path);
-    FILE* file = OpenForAppend(appState.traceFilePath);
-    if (file == nullptr) {
-        appState.traceEnabled = false;
+    CloseTrace();
+    if (OpenAppendFile(&traceFile, appState.traceFilePath, false, nullptr, 0) == 0) {
         return 0;
     }
-    std::fputs("Created debug file\n", file);
-    std::fclose(file);
     appState.traceEnabled = true;
+    WriteEntry("Created debug file", true);
     return 1;
 }
 
+void CloseTrace() {
+    CloseAppendFile(&traceFile);
+    appState.traceEnabled = false;
+}
+
 void TraceLine(const char* text) {
-    if (!appState.traceEnabled) {
-        return;
-    }
-    FILE* file = OpenForAppend(appState.traceFilePath);
-    if (file == nullptr) {
-        return; // the entry is lost; the next one tries again
-    }
-    std::fprintf(file, "%s\n", text);
-    std::fclose(file);
+    WriteEntry(text, true);
 }
 
 void TraceKeyCode(int code) {
     if (!appState.traceEnabled) {
         return;
     }
-    FILE* file = OpenForAppend(appState.traceFilePath);
-    if (file == nullptr) {
+    if (code == 13) {
+        WriteEntry("", true); // Enter ends the run of codes
         return;
     }
-    if (code == 13) {
-        std::fputs("\n", file); // Enter ends the run of codes
-    } else {
-        std::fprintf(file, "%d,", code);
-    }
-    std::fclose(file);
+    char entry[16];
+    std::snprintf(entry, sizeof entry, "%d,", code);
+    WriteEntry(entry, false);
 }

@@ -62,6 +62,7 @@ bool EndTest(WindowHandle window, bool verificationRequired) {
         RunFailReason(window);
         FocusWindow(window);
     }
+    CommitTestLog(); // this keyboard's verdict is on the disk before the next one starts
     ClearAll();
     RepaintWindow(window);
     FocusWindow(window);

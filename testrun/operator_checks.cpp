@@ -166,6 +166,7 @@ int AcceptOperatorEntry(WindowHandle dialog, const OperatorEntry& entry, const c
         return 0;
     }
     WriteRunHeader(osName, now);
+    CommitTestLog();
     return 1;
 }
 
@@ -177,6 +178,7 @@ int AcceptSerial(const char* serialNumber, const char* versionNumber) {
     }
     WriteLogRecord("Serial number: %s\n", testRunInfo.serialNumber);
     WriteLogRecord("Version number: %s\n", testRunInfo.versionNumber);
+    CommitTestLog();
     return 1;
 }
 

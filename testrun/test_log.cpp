@@ -2,32 +2,75 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "app/app_state.h"
+#include "app/append_file.h"
+#include "app/message_box.h"
 
 TestRunInfo testRunInfo;
 
-static FILE* testLog = nullptr;
-static char logLine[kLogLineLength];
+namespace {
 
-bool IsTestLogOpen() {
-    return testLog != nullptr;
-}
+AppendFile testLog = {nullptr};
+char logPath[400];
+char logLine[kLogLineLength];
+char fileLine[2 * kLogLineLength]; // the record with CR LF line ends
 
-int OpenTestLog(const char* path, bool overwrite) {
-    CloseTestLog();
-    testLog = std::fopen(path, overwrite ? "w" : "a");
-    return testLog != nullptr ? 1 : 0;
-}
+// Records that could not be written yet, in their order, and whose they are.
+char unwritten[kUnwrittenLogSize];
+size_t unwrittenLength = 0;
+char firstSerial[sizeof testRunInfo.serialNumber];
+char lastSerial[sizeof testRunInfo.serialNumber];
+unsigned lostRecords = 0; // found no room among the unwritten ones
+char failure[kFailureTextSize];
 
-void CloseTestLog() {
-    if (testLog != nullptr) {
-        std::fclose(testLog);
-        testLog = nullptr;
+// The key-matching records of /t may not take the last part of the room: the serial
+// numbers and verdicts that come after them must still find some.
+constexpr size_t kRoomForVerdicts = 64 * 1024;
+
+void Keep(const char* bytes, size_t n, bool keyTrace) {
+    const size_t room = sizeof unwritten - (keyTrace ? kRoomForVerdicts : 0);
+    if (unwrittenLength + n > room) {
+        ++lostRecords;
+        return;
     }
+    if (unwrittenLength == 0) {
+        std::snprintf(firstSerial, sizeof firstSerial, "%s", testRunInfo.serialNumber);
+    }
+    std::snprintf(lastSerial, sizeof lastSerial, "%s", testRunInfo.serialNumber);
+    std::memcpy(unwritten + unwrittenLength, bytes, n);
+    unwrittenLength += n;
 }
 
-static void WriteRecord(const char* format, va_list args) {
+// Writes the kept records; what reached the file leaves them, also part of one.
+bool WriteUnwritten() {
+    size_t written = 0;
+    const int ok =
+        AppendToFile(&testLog, unwritten, unwrittenLength, &written, failure, sizeof failure);
+    if (written > unwrittenLength) {
+        written = unwrittenLength;
+    }
+    std::memmove(unwritten, unwritten + written, unwrittenLength - written);
+    unwrittenLength -= written;
+    return ok != 0 && unwrittenLength == 0;
+}
+
+// Records that found no room are gone once those before them are written: say so once.
+void ReportLostRecords() {
+    if (lostRecords == 0) {
+        return;
+    }
+    char text[600];
+    std::snprintf(text, sizeof text,
+                  "%u records found no room while the test log could not be written and are "
+                  "missing from\n%s",
+                  lostRecords, logPath);
+    lostRecords = 0;
+    ShowMessage(appState.mainWindow, text, "Clavoro: Error", kIconExclamation);
+}
+
+void WriteRecord(const char* format, va_list args, bool keyTrace) {
     int n = std::vsnprintf(logLine, sizeof logLine, format, args);
     if (n < 0) {
         return;
@@ -37,25 +80,112 @@ static void WriteRecord(const char* format, va_list args) {
         n = kLogLineLength - 1;
         logLine[n - 1] = '\n';
     }
-    std::fwrite(logLine, 1, static_cast<size_t>(n), testLog);
+    const size_t length = ToFileLines(logLine, fileLine, sizeof fileLine);
+    // While earlier records wait, this one waits behind them: nothing is written out of
+    // order, and a failing drive is tried again only at the next commit, not at every key.
+    const bool waiting = unwrittenLength > 0;
+    Keep(fileLine, length, keyTrace);
+    if (!waiting) {
+        WriteUnwritten();
+    }
+}
+
+// "serial number SN-2", "serial numbers SN-1 to SN-3", "the run header" ...
+void DescribeUnwritten(char* out, size_t size) {
+    if (firstSerial[0] == 0 && lastSerial[0] == 0) {
+        std::snprintf(out, size, "the run header");
+    } else if (firstSerial[0] == 0) {
+        std::snprintf(out, size, "the run header to serial number %s", lastSerial);
+    } else if (std::strcmp(firstSerial, lastSerial) == 0) {
+        std::snprintf(out, size, "serial number %s", firstSerial);
+    } else {
+        std::snprintf(out, size, "serial numbers %s to %s", firstSerial, lastSerial);
+    }
+}
+
+// Retry and Cancel until the kept records are written or the operator goes on.
+bool WriteUnwrittenOrAsk(const char* whatCancelDoes) {
+    while (!WriteUnwritten()) {
+        char which[128];
+        DescribeUnwritten(which, sizeof which);
+        char lost[96] = "";
+        if (lostRecords > 0) {
+            std::snprintf(lost, sizeof lost,
+                          "\n%u later records found no room and will be missing.", lostRecords);
+        }
+        char text[1024];
+        std::snprintf(text, sizeof text,
+                      "The test log could not be written:\n%s\n%s\n\nRecords not written: "
+                      "%s.%s\n\nFree space on the drive or reconnect it, then choose Retry to "
+                      "write them. %s",
+                      logPath, failure, which, lost, whatCancelDoes);
+        if (!AskRetryOrCancel(text, "Clavoro: Error", kIconStop)) {
+            return false;
+        }
+    }
+    ReportLostRecords();
+    return true;
+}
+
+} // namespace
+
+bool IsTestLogOpen() {
+    return testLog.handle != nullptr;
+}
+
+int OpenTestLog(const char* path, bool overwrite) {
+    CloseTestLog();
+    std::snprintf(logPath, sizeof logPath, "%s", path);
+    char why[kFailureTextSize];
+    return OpenAppendFile(&testLog, path, overwrite, why, sizeof why);
+}
+
+void CloseTestLog() {
+    if (testLog.handle == nullptr) {
+        return;
+    }
+    if (unwrittenLength > 0) {
+        WriteUnwrittenOrAsk("Cancel ends the program without them.");
+    }
+    FlushAppendFile(&testLog);
+    CloseAppendFile(&testLog);
+    unwrittenLength = 0;
+    lostRecords = 0;
+}
+
+int CommitTestLog() {
+    if (testLog.handle == nullptr) {
+        return 1;
+    }
+    if (unwrittenLength > 0 &&
+        !WriteUnwrittenOrAsk("Cancel goes on with the test and keeps them, to be written before "
+                             "the next record.")) {
+        return 0;
+    }
+    FlushAppendFile(&testLog);
+    return 1;
+}
+
+size_t UnwrittenLogBytes() {
+    return unwrittenLength;
 }
 
 void WriteLogRecord(const char* format, ...) {
-    if (testLog == nullptr) {
+    if (testLog.handle == nullptr) {
         return;
     }
     va_list args;
     va_start(args, format);
-    WriteRecord(format, args);
+    WriteRecord(format, args, false);
     va_end(args);
 }
 
 void WriteKeyTrace(const char* format, ...) {
-    if (testLog == nullptr || !appState.detailedKeyLog) {
+    if (testLog.handle == nullptr || !appState.detailedKeyLog) {
         return;
     }
     va_list args;
     va_start(args, format);
-    WriteRecord(format, args);
+    WriteRecord(format, args, true);
     va_end(args);
 }

@@ -8,11 +8,13 @@
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
+#include "app/append_file.h"
 #include "app/command_line.h"
 #include "app/main_layout.h"
 #include "app/settings.h"
 #include "app/trace.h"
 #include "layout/layout_catalogue.h"
+#include "tests/fakes/fake_append_file.h"
 #include "tests/fakes/fake_messages.h"
 #include "tests/temp_path.h"
 
@@ -82,12 +84,35 @@ TEST(CommandLine, OptionsAndTheirValues) {
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, Read(c.args)) << c.args.size() << " arguments";
     }
-    EXPECT_EQ("Created debug file\nCreated debug file\n", FileText(trace)) << "appended";
+    EXPECT_EQ("Created debug file\r\nCreated debug file\r\n", FileText(trace)) << "appended";
     std::remove(trace.c_str());
     ResetAppState();
 }
 
-TEST(Trace, EveryEntryIsAppendedOnItsOwn) {
+// Line ends as the files hold them, also in a text cut to its buffer: still ending in a
+// whole CR LF when it ended in a line end.
+TEST(Trace, FileLinesEndInCrLfAlsoWhenCut) {
+    const struct {
+        const char* text;
+        size_t size;
+        const char* file;
+    } rows[] = {
+        {"a\nb\n", 16, "a\r\nb\r\n"},
+        {"abcdef\n", 6, "abc\r\n"},
+        {"a\nbc\n", 5, "a\r\n"},
+        {"abc", 3, "ab"},
+    };
+    for (const auto& row : rows) {
+        char out[16];
+        const size_t n = ToFileLines(row.text, out, row.size);
+        EXPECT_EQ(row.file, std::string(out, n)) << row.text;
+        EXPECT_EQ(0, out[n]);
+    }
+}
+
+// Each entry is one write of its own, in the file while the program runs; a write that
+// fails loses that entry only; a second start appends.
+TEST(Trace, EveryEntryIsOneWriteOfItsOwn) {
     const std::string path = TempPath("trace.txt");
     std::remove(path.c_str());
     ResetAppState();
@@ -95,15 +120,20 @@ TEST(Trace, EveryEntryIsAppendedOnItsOwn) {
     TraceKeyCode(65);
     EXPECT_FALSE(std::ifstream(path).good()) << "nothing is written without the option";
     ASSERT_EQ(1, OpenTrace(path.c_str()));
+    const int writes = fakeDrive.writes;
     for (int code : {65, 66, 13, 67}) {
         TraceKeyCode(code);
     }
     TraceLine("Clear all start");
-    EXPECT_EQ("Created debug file\n65,66,\n67,Clear all start\n", FileText(path));
-    std::remove(path.c_str());
-    TraceLine("InitDialog start"); // a deleted file is made anew
+    EXPECT_EQ(writes + 5, fakeDrive.writes);
+    fakeDrive.roomLeft = 0;
+    TraceLine("InitDialog start");
+    fakeDrive.roomLeft = SIZE_MAX;
+    TraceLine("Show window");
+    EXPECT_EQ("Created debug file\r\n65,66,\r\n67,Clear all start\r\nShow window\r\n",
+              FileText(path));
     ASSERT_EQ(1, OpenTrace(path.c_str()));
-    EXPECT_EQ("InitDialog start\nCreated debug file\n", FileText(path));
+    EXPECT_EQ("Show window\r\nCreated debug file\r\n", FileText(path).substr(48));
     EXPECT_EQ(0, OpenTrace((::testing::TempDir() + "no/such/folder/trace.txt").c_str()));
     EXPECT_FALSE(appState.traceEnabled);
     std::remove(path.c_str());

@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/trace.h"
 #include "engine/key_engine.h"
 #include "engine/led_test.h"
 #include "engine/statistics.h"
 #include "layout/layout_file.h"
+#include "tests/fakes/fake_append_file.h"
 #include "tests/fakes/fake_engine_seams.h"
 #include "tests/temp_path.h"
 #include "testrun/plugin_link.h"
@@ -85,6 +87,7 @@ class Engine : public ::testing::Test {
     }
     void TearDown() override {
         CloseTestLog();
+        CloseTrace();
         std::remove(logPath.c_str());
         std::remove((logPath + ".l").c_str());
     }
@@ -334,10 +337,9 @@ TEST_F(Engine, BundledLaptopLayoutHotkeysAndAltZ) {
 // combination (sorted) and a modified key; the key-up that ends the modified key, with
 // the combination, failed now, matched unsorted.
 TEST_F(Engine, KeyTraceRecords) {
-    const std::string header = "=============================================\nKey ";
-    const std::string matchType = "Attempting key match of type 1\n";
-    appState.traceEnabled = true; // the debug trace of /l: the codes of the key-downs
-    std::snprintf(appState.traceFilePath, sizeof appState.traceFilePath, "%s.l", logPath.c_str());
+    const std::string header = "=============================================\r\nKey ";
+    const std::string matchType = "Attempting key match of type 1\r\n";
+    ASSERT_EQ(1, OpenTrace((logPath + ".l").c_str())); // /l: the codes of the key-downs
     Use({K('X', 45, "X"), K('Y', 21, "Y"), K(C, C, "XY", 0, FailArmed, 50, kXY),
          K(C, C, "Off", 0, Untested, -1, kX), // never checked
          K(M, M, "X+Y", 0, Untested, -1, nullptr, 'Y', 'X')});
@@ -345,35 +347,36 @@ TEST_F(Engine, KeyTraceRecords) {
     Play("X@0 ~20 -5"); // no log open yet: nothing written
     ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
     Play("Y@30");
-    EXPECT_EQ(header + "Down: Windows - 89, BIOS - 21\n" + matchType +
-                  "Key matched: Y. Current status 0\n"
-                  "Recorded time key depressed\n"
-                  "New status 1\n"
-                  "Attempting to match compound key XY\n"
-                  "Sorted compound characters and History\n"
-                  "History scancode 88. Compound key scancode 88. Time diff 0 (reqd: 50) \n"
-                  "History scancode 89. Compound key scancode 89. Time diff 30 (reqd: 50) \n"
-                  "Compound key match status 1\n"
-                  "New Compound Key status 5\n"
-                  "Attempting to match Modified key X+Y\n"
-                  "New Modified Key status 1\n"
-                  "Completed Key down processing\n",
+    EXPECT_EQ(header + "Down: Windows - 89, BIOS - 21\r\n" + matchType +
+                  "Key matched: Y. Current status 0\r\n"
+                  "Recorded time key depressed\r\n"
+                  "New status 1\r\n"
+                  "Attempting to match compound key XY\r\n"
+                  "Sorted compound characters and History\r\n"
+                  "History scancode 88. Compound key scancode 88. Time diff 0 (reqd: 50) \r\n"
+                  "History scancode 89. Compound key scancode 89. Time diff 30 (reqd: 50) \r\n"
+                  "Compound key match status 1\r\n"
+                  "New Compound Key status 5\r\n"
+                  "Attempting to match Modified key X+Y\r\n"
+                  "New Modified Key status 1\r\n"
+                  "Completed Key down processing\r\n",
               Log());
     Play("^Y@40");
     ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
     Play("^X@50");
-    EXPECT_EQ(header + "Up: Windows - 88, BIOS - 45\n" + matchType +
-                  "Key matched: X. Current status 1\n"
-                  "New status 2\n"
-                  "Attempting to match compound key XY\n"
-                  "History scancode 89. Compound key scancode 89. Time diff 0 (reqd: 50) \n"
-                  "History scancode 88. Compound key scancode 88. Time diff 30 (reqd: 50) \n"
-                  "Compound key match status 1\n"
-                  "Attempting to match Modified key X+Y\n"
-                  "New Modified Key status 2\n"
-                  "Completed Key up processing\n",
+    EXPECT_EQ(header + "Up: Windows - 88, BIOS - 45\r\n" + matchType +
+                  "Key matched: X. Current status 1\r\n"
+                  "New status 2\r\n"
+                  "Attempting to match compound key XY\r\n"
+                  "History scancode 89. Compound key scancode 89. Time diff 0 (reqd: 50) \r\n"
+                  "History scancode 88. Compound key scancode 88. Time diff 30 (reqd: 50) \r\n"
+                  "Compound key match status 1\r\n"
+                  "Attempting to match Modified key X+Y\r\n"
+                  "New Modified Key status 2\r\n"
+                  "Completed Key up processing\r\n",
               Log());
-    EXPECT_EQ("Clear all start\nClear all finish\n88,20,89,", FileText(logPath + ".l"))
+    EXPECT_EQ("Created debug file\r\nClear all start\r\nClear all finish\r\n88,20,89,",
+              FileText(logPath + ".l"))
         << "lock keys, no mouse buttons";
 }
 
@@ -384,6 +387,7 @@ TEST_F(Engine, VerdictDialogsInTheirOrder) {
     ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
     PluginSharedRecord host = {};
     const std::string cleared = "Stats Repaint Focus ";
+    const int flushes = fakeDrive.flushes;
     // Verification asked for, plug-in run, what Passverification and Serial answer.
     const std::tuple<bool, bool, int, int, std::string> cases[] = {
         {true, false, 1, 1, "Verify Focus " + cleared + "Serial Focus"},
@@ -404,8 +408,10 @@ TEST_F(Engine, VerdictDialogsInTheirOrder) {
     }
     EXPECT_EQ(1, host.operationsCount);
     EXPECT_EQ(9, host.stateCode);
+    EXPECT_EQ(flushes + 4, fakeDrive.flushes) << "each verdict put on the disk";
     const std::string check = "Checking whether the test has passed. User verifiaction required: ";
-    EXPECT_EQ(check + "1\n" + check + "1\n" + check + "0\nUser Selection: FAILED\n" + check + "1\n",
+    EXPECT_EQ(check + "1\r\n" + check + "1\r\n" + check + "0\r\nUser Selection: FAILED\r\n" +
+                  check + "1\r\n",
               Log());
     // The key-up that leaves no key untested or held; an over-pressed key counts as done.
     appState.pluginMode = appState.detailedKeyLog = false;

@@ -6,3 +6,19 @@ int ShowMessage(WindowHandle owner, const char* text, const char* caption, Messa
     shownMessages.push_back({owner, text, caption, icon});
     return 1;
 }
+
+std::vector<bool> retryAnswers;
+void (*onRetry)() = nullptr;
+
+bool AskRetryOrCancel(const char* text, const char* caption, MessageIcon icon) {
+    shownMessages.push_back({nullptr, text, caption, icon});
+    if (retryAnswers.empty()) {
+        return false;
+    }
+    const bool retry = retryAnswers.front();
+    retryAnswers.erase(retryAnswers.begin());
+    if (retry && onRetry != nullptr) {
+        onRetry();
+    }
+    return retry;
+}

@@ -12,3 +12,9 @@ struct ShownMessage {
     MessageIcon icon;
 };
 extern std::vector<ShownMessage> shownMessages;
+
+// AskRetryOrCancel records its message in shownMessages (owner null) and answers from
+// retryAnswers, front first; Cancel when none is left. onRetry runs before a Retry is
+// answered (the operator freeing space).
+extern std::vector<bool> retryAnswers;
+extern void (*onRetry)();

@@ -290,7 +290,8 @@ TEST(LoadLayoutCatalogue, SkippedFilesAndAtMostAHundred) {
                        "in the Clavoro directory.\n\nAt least one .kbl file is required to run "
                        "Clavoro.",
               LoadCatalogue());
-    EXPECT_EQ("Created debug file\nLoad keyboard layouts - start\nLoad keyboard layouts - done\n",
+    EXPECT_EQ("Created debug file\r\nLoad keyboard layouts - start\r\nLoad keyboard layouts - "
+              "done\r\n",
               FileText(trace));
     std::remove(trace.c_str());
     FreeAllLayouts();

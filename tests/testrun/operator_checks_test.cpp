@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
+#include "tests/fakes/fake_append_file.h"
 #include "tests/fakes/fake_messages.h"
 #include "tests/fakes/fake_plugin_seams.h"
 #include "tests/temp_path.h"
@@ -27,8 +28,8 @@ const char* const kCannotOpen = "Unable to open log file. Please enter an altern
 // file, whose name has the folder part that the checks look for.
 const std::string kPath = TempPath("x\\run.log");
 const std::string kFolder = kPath.substr(0, kPath.rfind('\\') + 1);
-const std::string kHeader = "======== START OF NEW TEST RUN ========\n"
-                            "Clavoro V3.2 build 1002,  Windows XP\nMon Mar 09 14:00:59 2026\n";
+const std::string kHeader = "======== START OF NEW TEST RUN ========\r\n"
+                            "Clavoro V3.2 build 1002,  Windows XP\r\nMon Mar 09 14:00:59 2026\r\n";
 
 // "Continue" with the fields as the dialog read them, at Mon Mar 09 14:00:59 2026.
 int Accept(const std::vector<std::string>& f, bool append = false, const std::string& log = kPath) {
@@ -57,6 +58,9 @@ class BatchLog : public ::testing::Test {
     }
     void TearDown() override {
         shownMessages.clear();
+        retryAnswers.clear();
+        onRetry = nullptr;
+        fakeDrive = FakeDrive();
         CloseTestLog();
         std::remove(kPath.c_str());
     }
@@ -186,29 +190,110 @@ TEST_F(BatchLog, ThreeKeyboards) {
     const std::string log = Log();
     WriteLogRecord("lost\n");
     EXPECT_EQ(kHeader + "Operator identification: " + id +
-                  "\nProduct identification: KB-105\nBatch identification: B2026/11\n"
-                  "Serial number: SN1\nVersion number: V1\nUser verification: PASSED\n"
-                  "Serial number: SN2\nVersion number: V1\nUser verification: FAILED\n"
-                  "    Failure Reason: Bad row\nSerial number: " +
-                  id + "\nVersion number: V2\n    Failure Reason: Bad key\nSerial number: " +
-                  std::string(kLogLineLength - 17, 'k') + "\n",
+                  "\r\nProduct identification: KB-105\r\nBatch identification: B2026/11\r\n"
+                  "Serial number: SN1\r\nVersion number: V1\r\nUser verification: PASSED\r\n"
+                  "Serial number: SN2\r\nVersion number: V1\r\nUser verification: FAILED\r\n"
+                  "    Failure Reason: Bad row\r\nSerial number: " +
+                  id + "\r\nVersion number: V2\r\n    Failure Reason: Bad key\r\nSerial number: " +
+                  std::string(kLogLineLength - 17, 'k') + "\r\n",
               log);
 }
 
 // With /t the key-matching records too. Append adds a run; a failed check in append mode
 // writes nothing, and overwrite after it starts the file again.
 TEST_F(BatchLog, TraceAppendAndOverwrite) {
-    const std::string run = kHeader + "Operator identification: a\nProduct identification: p\n"
-                                      "Batch identification: b\n";
+    const std::string run = kHeader + "Operator identification: a\r\nProduct identification: p\r\n"
+                                      "Batch identification: b\r\n";
     appState.detailedKeyLog = true;
     ASSERT_EQ(1, Accept({"a", "p", "b", ""}));
     WriteKeyTrace("trace %d\n", 1);
     ASSERT_EQ(1, Accept({"a", "p", "b", ""}, true));
-    EXPECT_EQ(run + "trace 1\n" + run, Log());
+    EXPECT_EQ(run + "trace 1\r\n" + run, Log());
     EXPECT_EQ(0, Accept({"", "p", "b", ""}, true));
-    EXPECT_EQ(run + "trace 1\n" + run, Log());
+    EXPECT_EQ(run + "trace 1\r\n" + run, Log());
     ASSERT_EQ(1, Accept({"a", "p", "b", ""}));
     EXPECT_EQ(run, Log());
+}
+
+// A drive that fills up: the record that does not fit and all after it are kept, in
+// order, and written at the next step of the run (the operator asked while that fails);
+// a record taken in part is finished, never repeated. At the end a last chance.
+TEST_F(BatchLog, RecordsKeptInOrderUntilWritten) {
+    appState.detailedKeyLog = true;
+    ASSERT_EQ(1, Accept({"a", "p", "b", ""}));
+    AcceptSerial("SN1", "V1");
+    const std::string before = FileText(kPath);
+    const int writes = fakeDrive.writes;
+    const int flushes = fakeDrive.flushes;
+    fakeDrive.roomLeft = 10;
+    WriteVerification(false);                // 10 bytes of it reach the file
+    WriteKeyTrace("while it waits %d\n", 1); // neither tried nor asked about
+    ReportFailReason(kBadRow);
+    EXPECT_EQ(writes + 1, fakeDrive.writes);
+    EXPECT_TRUE(shownMessages.empty()) << "no message in the middle of a keyboard";
+    retryAnswers = {false};
+    EXPECT_EQ(0, CommitTestLog());
+    ASSERT_EQ(1u, shownMessages.size());
+    EXPECT_EQ("The test log could not be written:\n" + kPath + "\n" + kDiskFull +
+                  "\n\nRecords not written: serial number SN1.\n\nFree space on the drive or "
+                  "reconnect it, then choose Retry to write them. Cancel goes on with the test "
+                  "and keeps them, to be written before the next record.",
+              shownMessages[0].text);
+    EXPECT_TRUE(shownMessages[0].caption == "Clavoro: Error" && shownMessages[0].icon == kIconStop);
+    EXPECT_EQ(flushes, fakeDrive.flushes);
+    // The next keyboard's records wait behind them; Retry asks again until space is freed.
+    retryAnswers = {true, true};
+    onRetry = [] { fakeDrive.roomLeft = shownMessages.size() == 3 ? SIZE_MAX : 0; };
+    EXPECT_EQ(1, AcceptSerial("SN2", "V2"));
+    EXPECT_EQ(3u, shownMessages.size());
+    EXPECT_NE(std::string::npos,
+              shownMessages[2].text.find("not written: serial numbers SN1 to SN2."));
+    EXPECT_EQ(0u, UnwrittenLogBytes());
+    EXPECT_EQ(flushes + 1, fakeDrive.flushes);
+    const std::string keyboard2 = "User verification: FAILED\r\nwhile it waits 1\r\n"
+                                  "    Failure Reason: Bad row\r\nSerial number: SN2\r\n"
+                                  "Version number: V2\r\n";
+    EXPECT_EQ(before + keyboard2, FileText(kPath));
+    // Still unwritten when the log is closed: asked once more, then given up.
+    fakeDrive.roomLeft = 0;
+    WriteVerification(true);
+    shownMessages.clear();
+    retryAnswers = {false};
+    CloseTestLog();
+    ASSERT_EQ(1u, shownMessages.size());
+    EXPECT_NE(std::string::npos,
+              shownMessages[0].text.find("Cancel ends the program without them."));
+    EXPECT_FALSE(IsTestLogOpen());
+}
+
+// Kept records have a bounded room; the key-matching records leave some of it to the
+// verdicts, and what found none is reported once the rest is written.
+TEST_F(BatchLog, KeptRecordsHaveBoundedRoom) {
+    appState.detailedKeyLog = true;
+    ASSERT_EQ(1, Accept({"a", "p", "b", ""}));
+    fakeDrive.roomLeft = 0;
+    const std::string record = std::string(98, 'k') + "\n"; // 100 bytes in the file
+    size_t kept;
+    do {
+        kept = UnwrittenLogBytes();
+        WriteKeyTrace("%s", record.c_str());
+    } while (UnwrittenLogBytes() > kept);
+    WriteKeyTrace("%s", record.c_str());
+    EXPECT_TRUE(kept + 64 * 1024 <= kUnwrittenLogSize &&
+                kept + 64 * 1024 + 100 > kUnwrittenLogSize);
+    WriteVerification(true);
+    EXPECT_EQ(kept + 27, UnwrittenLogBytes()) << "the verdict is kept";
+    retryAnswers = {true};
+    onRetry = [] { fakeDrive.roomLeft = SIZE_MAX; };
+    EXPECT_EQ(1, CommitTestLog());
+    ASSERT_EQ(2u, shownMessages.size());
+    EXPECT_NE(std::string::npos, shownMessages[0].text.find("\n2 later records found no room"));
+    EXPECT_EQ("2 records found no room while the test log could not be written and are missing "
+              "from\n" +
+                  kPath,
+              shownMessages[1].text);
+    const std::string log = Log();
+    EXPECT_EQ("User verification: PASSED\r\n", log.substr(log.size() - 27));
 }
 
 TEST_F(BatchLog, FailReasonsAndTheHost) {

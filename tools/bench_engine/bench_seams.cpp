@@ -3,6 +3,7 @@
 // SetDlgItemText calls are left out), everything else does nothing.
 #include <cstdint>
 
+#include "app/append_file.h"
 #include "app/message_box.h"
 #include "engine/engine_seams.h"
 #include "engine/led_test.h"
@@ -50,3 +51,20 @@ void SleepMilliseconds(int) {}
 int ShowMessage(WindowHandle, const char*, const char*, MessageIcon) {
     return 1;
 }
+bool AskRetryOrCancel(const char*, const char*, MessageIcon) {
+    return false;
+}
+
+// Neither the test log nor the trace is opened here.
+int OpenAppendFile(AppendFile* file, const char*, bool, char*, size_t) {
+    file->handle = nullptr;
+    return 0;
+}
+int AppendToFile(AppendFile*, const char*, size_t, size_t* written, char*, size_t) {
+    *written = 0;
+    return 0;
+}
+int FlushAppendFile(AppendFile*) {
+    return 0;
+}
+void CloseAppendFile(AppendFile*) {}

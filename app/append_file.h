@@ -1,0 +1,29 @@
+// Files the program only ever appends to: the test log and the debug trace. Every write
+// goes straight to the operating system (no buffer of ours or of the C runtime), so an
+// entry is in the file as soon as the call returns, whatever happens to the program
+// afterwards. The program links the Win32 definitions (append_file_win32.cpp), the unit
+// tests a fake over ordinary files that can be told to fail.
+#pragma once
+#include <cstddef>
+
+struct AppendFile {
+    void* handle; // null while closed
+};
+
+constexpr size_t kFailureTextSize = 256;
+
+// Opens path for appending, shared for reading and writing by other programs; empty
+// empties an existing file first. 1 opened; 0 not, with the system's reason in why.
+int OpenAppendFile(AppendFile* file, const char* path, bool empty, char* why, size_t whySize);
+// Writes the n bytes at the end of the file. *written counts the bytes that reached the
+// file, also when the write failed part-way. 1 all written; 0 not, with the reason in why.
+int AppendToFile(AppendFile* file, const char* bytes, size_t n, size_t* written, char* why,
+                 size_t whySize);
+// Asks the system to put what was written on the disk itself. 1 done.
+int FlushAppendFile(AppendFile* file);
+void CloseAppendFile(AppendFile* file);
+
+// Text lines as the files hold them: every "\n" of text becomes CR LF. Writes at most
+// size - 1 bytes and a terminating zero; returns the number of bytes written. A text
+// that does not fit is cut, and then still ends in CR LF when it ended in "\n".
+size_t ToFileLines(const char* text, char* out, size_t size);

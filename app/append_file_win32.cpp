@@ -1,0 +1,86 @@
+#include <windows.h>
+
+#include <cstdio>
+
+#include "app/append_file.h"
+
+// The system's own text for the last error, without its line end.
+static void DescribeLastError(char* why, size_t whySize) {
+    if (why == nullptr || whySize == 0) {
+        return;
+    }
+    const DWORD error = GetLastError();
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             error, 0, why, static_cast<DWORD>(whySize), nullptr);
+    while (n > 0 && (why[n - 1] == '\n' || why[n - 1] == '\r' || why[n - 1] == ' ')) {
+        --n;
+    }
+    if (n == 0) {
+        std::snprintf(why, whySize, "System error %lu.", static_cast<unsigned long>(error));
+    } else {
+        why[n] = 0;
+    }
+}
+
+// FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the end of the file as it
+// is then, also when another program appends to the same file meanwhile.
+int OpenAppendFile(AppendFile* file, const char* path, bool empty, char* why, size_t whySize) {
+    HANDLE h = CreateFileA(path, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DescribeLastError(why, whySize);
+        file->handle = nullptr;
+        return 0;
+    }
+    // Emptied through a second handle: ours may not move the end of the file.
+    if (empty) {
+        HANDLE w = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (w == INVALID_HANDLE_VALUE || !SetEndOfFile(w)) {
+            DescribeLastError(why, whySize);
+            if (w != INVALID_HANDLE_VALUE) {
+                CloseHandle(w);
+            }
+            CloseHandle(h);
+            file->handle = nullptr;
+            return 0;
+        }
+        CloseHandle(w);
+    }
+    file->handle = h;
+    return 1;
+}
+
+int AppendToFile(AppendFile* file, const char* bytes, size_t n, size_t* written, char* why,
+                 size_t whySize) {
+    *written = 0;
+    // A full disk may take part of a write and refuse the rest: go on until all of it is
+    // in or the system gives a reason.
+    while (*written < n) {
+        DWORD part = 0;
+        const DWORD ask = static_cast<DWORD>(n - *written > 0x40000000 ? 0x40000000 : n - *written);
+        if (!WriteFile(static_cast<HANDLE>(file->handle), bytes + *written, ask, &part, nullptr)) {
+            *written += part;
+            DescribeLastError(why, whySize);
+            return 0;
+        }
+        if (part == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
+            DescribeLastError(why, whySize);
+            return 0;
+        }
+        *written += part;
+    }
+    return 1;
+}
+
+int FlushAppendFile(AppendFile* file) {
+    return FlushFileBuffers(static_cast<HANDLE>(file->handle)) ? 1 : 0;
+}
+
+void CloseAppendFile(AppendFile* file) {
+    if (file->handle != nullptr) {
+        CloseHandle(static_cast<HANDLE>(file->handle));
+        file->handle = nullptr;
+    }
+}
