@@ -23,29 +23,26 @@ static void DescribeLastError(char* why, size_t whySize) {
 }
 
 // FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the end of the file as it
-// is then, also when another program appends to the same file meanwhile.
+// is then, also when another program appends to the same file meanwhile. A file to be
+// emptied is first created anew by a handle of its own (that also works on a full disk,
+// where cutting an open file to nothing may fail).
 int OpenAppendFile(AppendFile* file, const char* path, bool empty, char* why, size_t whySize) {
-    HANDLE h = CreateFileA(path, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        DescribeLastError(why, whySize);
-        file->handle = nullptr;
-        return 0;
-    }
-    // Emptied through a second handle: ours may not move the end of the file.
+    file->handle = nullptr;
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     if (empty) {
-        HANDLE w = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (w == INVALID_HANDLE_VALUE || !SetEndOfFile(w)) {
+        HANDLE w = CreateFileA(path, GENERIC_WRITE, share, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (w == INVALID_HANDLE_VALUE) {
             DescribeLastError(why, whySize);
-            if (w != INVALID_HANDLE_VALUE) {
-                CloseHandle(w);
-            }
-            CloseHandle(h);
-            file->handle = nullptr;
             return 0;
         }
         CloseHandle(w);
+    }
+    HANDLE h = CreateFileA(path, FILE_APPEND_DATA | SYNCHRONIZE, share, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DescribeLastError(why, whySize);
+        return 0;
     }
     file->handle = h;
     return 1;

@@ -79,3 +79,17 @@ stop_wine_session() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
 }
+
+# A drive of 64 KiB for the end-to-end case that fills it up (a tmpfs; root only). Without
+# it that case is skipped.
+mount_small_disk() {
+    mkdir -p "$1"
+    mountpoint -q "$1" && return 0
+    mount -t tmpfs -o size=64k tmpfs "$1" 2>/dev/null ||
+        echo "no small drive at $1 (mounting needs root): the full-disk case is skipped"
+}
+
+unmount_small_disk() {
+    mountpoint -q "$1" && umount -l "$1"
+    return 0
+}

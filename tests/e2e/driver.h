@@ -75,6 +75,10 @@ RECT ControlScreenRect(HWND window, int id);
 std::string ControlText(HWND window, int id);
 bool WaitControlText(HWND window, int id, const char* text, int timeoutMs = 10000);
 COLORREF ScreenPixel(int x, int y);
+// A pixel of the hatch colour on the middle row of a 40-pixel high key at x, y of the
+// 700 x 340 picture, scaled to the picture control's width as the program draws it.
+bool ShowsHatch(HWND main, int x, int y, int width, COLORREF colour);
+const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0);
 
 // Controls of the main window.
 const int kExitButton = 1003, kLayoutList = 1004, kClearButton = 1005, kPicture = 1006,

@@ -131,9 +131,12 @@ bool StartProgram(Program& p, const char* arguments, const char* exe, const char
     }
     const BOOL ok = CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, outputFile != nullptr,
                                    0, nullptr, programFolder, &startup, &p.info);
-    CloseHandle(startup.hStdOutput); // the child has its own handle; null when none
+    const DWORD error = GetLastError();
+    if (startup.hStdOutput != nullptr) {
+        CloseHandle(startup.hStdOutput); // the child has its own handle
+    }
     if (!ok) {
-        ADD_FAILURE() << "cannot start " << path << ": error " << GetLastError();
+        ADD_FAILURE() << "cannot start " << path << ": error " << error;
         return false;
     }
     started.push_back(p.info);
@@ -293,4 +296,19 @@ COLORREF ScreenPixel(int x, int y) {
     const COLORREF colour = GetPixel(screen, x, y);
     ReleaseDC(nullptr, screen);
     return colour;
+}
+
+bool ShowsHatch(HWND main, int x, int y, int width, COLORREF colour) {
+    HWND picture = GetDlgItem(main, kPicture);
+    RECT client = {};
+    GetClientRect(picture, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(picture, &origin);
+    const float s = client.right / 700.0f;
+    for (int px = static_cast<int>(x * s) + 1; px < static_cast<int>((x + width) * s); ++px) {
+        if (ScreenPixel(origin.x + px, origin.y + static_cast<int>((y + 20) * s)) == colour) {
+            return true;
+        }
+    }
+    return false;
 }

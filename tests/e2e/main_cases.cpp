@@ -11,24 +11,6 @@ const char* const kLayout =
     "\"LMOUSE\",0,\"Left button\",\"true\",\"CVSTATUSUP\",0,20,200,60,40\r\n"
     "\"MMOUSE\",0,\"Middle button\",\"true\",\"CVSTATUSUP\",0,100,200,60,40\r\n"
     "\"RMOUSE\",0,\"Right button\",\"true\",\"CVSTATUSUP\",0,180,200,60,40\r\n";
-const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0);
-
-// A pixel of the hatch colour on the middle row of a 40-pixel high key at x, y of the
-// 700 x 340 picture, scaled to the picture control's width as the program draws it.
-int ShowsHatch(HWND main, int x, int y, int width, COLORREF colour) {
-    HWND picture = GetDlgItem(main, kPicture);
-    RECT client = {};
-    GetClientRect(picture, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(picture, &origin);
-    const float s = client.right / 700.0f;
-    for (int px = static_cast<int>(x * s) + 1; px < static_cast<int>((x + width) * s); ++px) {
-        if (ScreenPixel(origin.x + px, origin.y + static_cast<int>((y + 20) * s)) == colour) {
-            return 1;
-        }
-    }
-    return 0;
-}
 
 } // namespace
 
