@@ -12,7 +12,7 @@ static AppendFile traceFile = {nullptr};
 // One entry, one write. A write that fails loses its entry and nothing else: the trace
 // is a diagnosis aid and never stops the program.
 static void WriteEntry(const char* text, bool lineEnd) {
-    if (!appState.traceEnabled || traceFile.handle == nullptr) {
+    if (!appState.traceEnabled) {
         return;
     }
     char line[600];

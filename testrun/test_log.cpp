@@ -48,12 +48,9 @@ bool WriteUnwritten() {
     size_t written = 0;
     const int ok =
         AppendToFile(&testLog, unwritten, unwrittenLength, &written, failure, sizeof failure);
-    if (written > unwrittenLength) {
-        written = unwrittenLength;
-    }
     std::memmove(unwritten, unwritten + written, unwrittenLength - written);
     unwrittenLength -= written;
-    return ok != 0 && unwrittenLength == 0;
+    return ok != 0;
 }
 
 // Records that found no room are gone once those before them are written: say so once.

@@ -97,10 +97,9 @@ TEST(Trace, FileLinesEndInCrLfAlsoWhenCut) {
         size_t size;
         const char* file;
     } rows[] = {
-        {"a\nb\n", 16, "a\r\nb\r\n"},
-        {"abcdef\n", 6, "abc\r\n"},
-        {"a\nbc\n", 5, "a\r\n"},
-        {"abc", 3, "ab"},
+        {"a\nb\n", 16, "a\r\nb\r\n"}, {"abcdef\n", 6, "abc\r\n"},
+        {"a\nbc\n", 5, "a\r\n"},      {"abc", 3, "ab"},
+        {"ab\n", 3, "\r\n"},
     };
     for (const auto& row : rows) {
         char out[16];

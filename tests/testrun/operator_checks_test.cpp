@@ -287,7 +287,8 @@ TEST_F(BatchLog, KeptRecordsHaveBoundedRoom) {
     onRetry = [] { fakeDrive.roomLeft = SIZE_MAX; };
     EXPECT_EQ(1, CommitTestLog());
     ASSERT_EQ(2u, shownMessages.size());
-    EXPECT_NE(std::string::npos, shownMessages[0].text.find("\n2 later records found no room"));
+    EXPECT_NE(std::string::npos,
+              shownMessages[0].text.find("not written: the run header.\n2 later records found"));
     EXPECT_EQ("2 records found no room while the test log could not be written and are missing "
               "from\n" +
                   kPath,
