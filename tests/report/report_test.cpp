@@ -111,7 +111,7 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
         // A chatter names its key (a comma key too) before the reason; its /t record is known;
         // a chatter record without its gap is damage.
         {kHeader + "Serial number: C\r\nKey chatter: pressed 4 ms after its release (threshold " +
-             "30 ms)\r\nUser Selection: FAILED\r\n    Chatter: ,, 4 ms after its release\r\n" +
+             "30 ms)\r\nUser Selection: FAILED\r\n    Chatter: ,, 19 ms after its release\r\n" +
              "    Chatter: A, ms after its release\r\n    Failure Reason: Key chatter\r\n",
          "t.log:12: could not place line:     Chatter: A, ms after its release\n"
          "t.log,8," +
