@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "engine/event_clock.h"
 #include "engine/key_engine.h"
 #include "engine/led_test.h"
 #include "engine/statistics.h"
@@ -500,6 +501,34 @@ TEST_F(Engine, ChatterFailsABatchTestAtOnce) {
     }
     EXPECT_NE(std::string::npos,
               FileText(logPath + ".l").find("65,65,Chatter: A, 5 ms after its release\n"));
+}
+
+// When an event was made, read on one clock in the order of the rows (counter in ms here,
+// stamps on the same base): a key released at 1000 and pressed again at 1007 while the
+// program was held up from 990 to 3000, the press taken when the tick count said it was
+// only 30 ms late. Without its backlog the press would read 3001, a gap of 2 s.
+TEST(EventClock, ABacklogIsReadByItsStamps) {
+    const struct {
+        int64_t counter;
+        bool stamped;
+        int32_t late;
+        uint32_t stamp;
+        int64_t reading;
+    } rows[] = {
+        {990, true, 49, 941, 990},       // less late than the threshold: the counter
+        {3000, true, 2000, 1000, 1000},  // the release, by its stamp
+        {3001, true, 30, 1007, 1007},    // the press, from the release's stamp
+        {3002, true, 2000, 1002, 1007},  // by its stamp, but never before the last reading
+        {1500, true, 3, 1600, 1500},     // the counter, where the stamp says later
+        {2500, true, 3, 2002, 2002},     // a second after the last one taken back
+        {3004, true, 40, 2003, 3004},    // and beyond it
+        {3005, false, 1995, 1010, 3005}, // a sent message: the counter
+    };
+    EventClock clock = {};
+    for (const auto& r : rows) {
+        EXPECT_EQ(r.reading, EventReading(&clock, r.counter, r.stamped, r.late, r.stamp, 1))
+            << r.counter;
+    }
 }
 
 TEST_F(Engine, ClearResetsStatusesStatisticsAndTheLedTest) {
