@@ -516,6 +516,7 @@ TEST(EventClock, ABacklogIsReadByItsStamps) {
         int64_t reading;
     } rows[] = {
         {990, true, 49, 941, 990},       // less late than the threshold: the counter
+        {1040, true, 50, 990, 990},      // as late as it: its stamp
         {3000, true, 2000, 1000, 1000},  // the release, by its stamp
         {3001, true, 30, 1007, 1007},    // the press, from the release's stamp
         {3002, true, 2000, 1002, 1007},  // by its stamp, but never before the last reading
