@@ -505,13 +505,8 @@ TEST_F(Engine, ChatterFailsABatchTestAtOnce) {
 // released at 1000 and pressed again at 1007 while the program was held up until 3000, the
 // press taken when the tick count said only 30 ms late (by the counter: a gap of 2 s).
 TEST(EventClock, ABacklogIsReadByItsStamps) {
-    const struct {
-        int64_t counter;
-        bool stamped;
-        int32_t late;
-        uint32_t stamp;
-        int64_t reading;
-    } rows[] = {
+    // Counter, stamped (a sent message is not), late by the tick count, stamp, reading.
+    const std::tuple<int64_t, bool, int32_t, uint32_t, int64_t> rows[] = {
         {990, true, 49, 941, 990},       // less late than the threshold: the counter
         {1040, true, 50, 990, 990},      // as late as it: its stamp
         {3000, true, 2000, 1000, 1000},  // the release, by its stamp
@@ -523,9 +518,8 @@ TEST(EventClock, ABacklogIsReadByItsStamps) {
         {3005, false, 1995, 1010, 3005}, // a sent message: the counter
     };
     EventClock clock = {};
-    for (const auto& r : rows) {
-        EXPECT_EQ(r.reading, EventReading(&clock, r.counter, r.stamped, r.late, r.stamp, 1))
-            << r.counter;
+    for (const auto& [counter, stamped, late, stamp, reading] : rows) {
+        EXPECT_EQ(reading, EventReading(&clock, counter, stamped, late, stamp, 1)) << counter;
     }
 }
 
