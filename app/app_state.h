@@ -5,18 +5,19 @@
 #include "app/handles.h"
 
 struct AppState {
-    void* instance;             // HINSTANCE of the program
-    WindowHandle mainWindow;    // the main window, owner of every dialog
-    char programFolder[400];    // folder of the executable, no trailing backslash
-    char settingsFolder[260];   // folder of Clavoro.ini
+    void* instance;              // HINSTANCE of the program
+    WindowHandle mainWindow;     // the main window, owner of every dialog
+    char programFolder[400];     // folder of the executable, no trailing backslash
+    char settingsFolder[260];    // folder of Clavoro.ini
     int64_t ticksPerMillisecond; // counter frequency / 1000
     bool batchMode;
     bool pluginMode;
     bool detailedKeyLog;
     bool filterSystemKeys;
     bool traceEnabled;
-    char layoutName[260];    // layout to select at start, then the selected one
-    char traceFilePath[260]; // the /l file
+    int32_t chatterThresholdMs; // /c: a re-press sooner than this after a release; 0 off
+    char layoutName[260];       // layout to select at start, then the selected one
+    char traceFilePath[260];    // the /l file
 };
 
 extern AppState appState;

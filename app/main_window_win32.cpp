@@ -58,6 +58,14 @@ void RecordSystemVersion() {
                           static_cast<int>(version.dwMajorVersion));
 }
 
+// The chatter row under the legend exists in every run but is shown only with /c, so that
+// without the option the window is what it always was.
+void ShowChatterRow(HWND window) {
+    for (int id = IDC_CHATTER_LEGEND_MARK; id <= IDC_CHATTER_COUNT; ++id) {
+        ShowWindow(GetDlgItem(window, id), SW_SHOW);
+    }
+}
+
 void SetMatchMode(HWND window) {
     engine.matchMode =
         IsDlgButtonChecked(window, IDC_MATCH_WINDOWS) == BST_CHECKED ? MatchWindows : MatchBios;
@@ -222,6 +230,9 @@ void InitialiseMainWindow(HWND window) {
     engine.matchMode = MatchWindows;
     ShowKeyboardLayoutName(window);
     RecordSystemVersion();
+    if (appState.chatterThresholdMs > 0) {
+        ShowChatterRow(window);
+    }
     if (appState.filterSystemKeys) {
         CheckDlgButton(window, IDC_FILTER_SYSTEM_KEYS, BST_CHECKED);
         ApplySystemKeyFilter(Handle(window));
@@ -237,7 +248,9 @@ void InitialiseMainWindow(HWND window) {
 
 void LayOutMainWindow(HWND window, int width, int height) {
     HWND exitButton = GetDlgItem(window, IDC_EXIT_BUTTON);
-    HWND legendLabel = GetDlgItem(window, IDC_LEGEND_TESTED_OK);
+    // The picture starts below the legend, and with /c below the chatter row under it.
+    HWND legendLabel = GetDlgItem(window, appState.chatterThresholdMs > 0 ? IDC_CHATTER_LEGEND
+                                                                          : IDC_LEGEND_TESTED_OK);
     HWND picture = GetDlgItem(window, IDC_KEYBOARD_PICTURE);
     if (exitButton == nullptr || legendLabel == nullptr || picture == nullptr) {
         return; // the controls are not created yet

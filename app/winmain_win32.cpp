@@ -55,8 +55,8 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 }
 
 // The runtime has already split the command line with the usual quote rules.
-void ReadArguments() {
-    ReadCommandLine(__argc, __argv, pluginMarker);
+int ReadArguments() {
+    return ReadCommandLine(__argc, __argv, pluginMarker);
 }
 
 void ConnectPlugin(HWND mainWindow) {
@@ -114,7 +114,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         ShowMessage(nullptr, "Could not register the main window class.", "Error", kIconStop);
         return 1;
     }
-    ReadArguments();
+    if (!ReadArguments()) {
+        return 0; // refused before any window opens; the message has been shown
+    }
 
     TraceLine("Creating main dialog");
     HWND mainWindow = CreateDialogParamA(instance, "Clavoro", nullptr, nullptr, 0);

@@ -15,6 +15,6 @@ void FocusWindow(WindowHandle window);
 void DestroyMainWindow(WindowHandle window);
 
 // Verdict dialogs, modal, owned by the main window. Results as the dialogs return them.
-int RunPassVerification(WindowHandle owner); // non-zero: "Yes - Pass Keyboard"
-int RunFailReason(WindowHandle owner);
-int RunSerial(WindowHandle owner); // non-zero: "Continue"; 0: "Exit"
+int RunPassVerification(WindowHandle owner);              // non-zero: "Yes - Pass Keyboard"
+int RunFailReason(WindowHandle owner, bool chatterFound); // chatter: "Key chatter" checked
+int RunSerial(WindowHandle owner);                        // non-zero: "Continue"; 0: "Exit"

@@ -10,6 +10,7 @@ static EngineState InitialEngine() {
     std::memset(e.history, 0xFF, sizeof e.history); // every slot empty: keyIndex -1
     e.stats.lastDownIndex = -1;
     e.stats.lastUpIndex = -1;
+    e.chatter.lastIndex = -1;
     e.matchMode = MatchWindows;
     return e;
 }

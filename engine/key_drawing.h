@@ -13,6 +13,11 @@ void DrawKeyboard(int controlId, DrawHandle dc);
 void DrawFailedKeys(DrawHandle dc);
 // DrawKey(window, dc, index) is declared in engine/engine_seams.h.
 
+// A key that chattered (/c) gets a frame this many pixels thick over its hatch, in a
+// colour (0x00BBGGRR) that no status uses: it stays visible whatever the key's status.
+constexpr uint32_t kChatterMarkColour = 0xFF00FF;
+constexpr int kChatterMarkWidth = 3;
+
 // Portable parts, unit-tested: the hatch colour of a status (0x00BBGGRR), 0 when the
 // status is not drawn; and the four scaled corners of a key rectangle.
 int KeyColour(int32_t status, int32_t highlight, uint32_t* colour);

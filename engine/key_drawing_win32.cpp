@@ -43,6 +43,23 @@ void DrawFailedKeys(DrawHandle dc) {
     }
 }
 
+// Drawn after the hatch, inside the key's outline (x1 and y1 included).
+static void DrawChatterMark(HDC target, const KeyCorners& c) {
+    HBRUSH brush = CreateSolidBrush(kChatterMarkColour);
+    if (brush == nullptr) {
+        return;
+    }
+    const int w = kChatterMarkWidth;
+    const RECT bars[4] = {{c.x0, c.y0, c.x1 + 1, c.y0 + w},
+                          {c.x0, c.y1 + 1 - w, c.x1 + 1, c.y1 + 1},
+                          {c.x0, c.y0, c.x0 + w, c.y1 + 1},
+                          {c.x1 + 1 - w, c.y0, c.x1 + 1, c.y1 + 1}};
+    for (const RECT& bar : bars) {
+        FillRect(target, &bar, brush);
+    }
+    DeleteObject(brush);
+}
+
 void DrawKey(WindowHandle window, DrawHandle dc, int index) {
     if (engine.table == nullptr || index < 0) {
         return;
@@ -73,6 +90,9 @@ void DrawKey(WindowHandle window, DrawHandle dc, int index) {
         const POINT corners[4] = {{c.x0, c.y0}, {c.x1, c.y0}, {c.x1, c.y1}, {c.x0, c.y1}};
         Polygon(target, corners, 4);
         SelectObject(target, previous);
+        if (key.chattered) {
+            DrawChatterMark(target, c);
+        }
         if (control != nullptr) {
             ReleaseDC(control, target);
         }

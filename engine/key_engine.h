@@ -27,11 +27,19 @@ struct KeyStats {
 
 enum MatchMode : int32_t { MatchBios = 0, MatchWindows = 1 };
 
+// Chatter (/c): a key pressed again sooner after its release than a finger can.
+struct ChatterStats {
+    int32_t lastIndex; // record of the last chatter since the Clear, -1 none
+    int32_t lastGapMs; // its time from the release to the press again
+    int32_t keys;      // keys that chattered since the Clear
+};
+
 struct EngineState {
     KeyRecord* table; // the current table (that of the selected layout)
     KeyHistoryEntry history[kHistorySize];
     int historyPos; // next slot to write
     KeyStats stats;
+    ChatterStats chatter;
     bool altHeld;
     MatchMode matchMode;
 };

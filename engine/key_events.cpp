@@ -1,6 +1,8 @@
 // Key-down and key-up: each event is matched to a record of the current table and
 // moves that record's status; then the compound and modified keys are checked, the
 // statistics refreshed and, in batch mode, the test ended when it is over.
+#include <cstdio>
+
 #include "app/app_state.h"
 #include "app/trace.h"
 #include "engine/engine_seams.h"
@@ -110,6 +112,45 @@ bool SameKey(const KeyRecord& a, const KeyRecord& b) {
     return a.keyCode == b.keyCode && a.scanCode == b.scanCode && a.extended == b.extended;
 }
 
+// Identical keys take turns, but a chattering switch sends the same codes again: its next
+// press goes to the twin that has the turn then, so every twin keeps the release time.
+void NoteRelease(int index) {
+    KeyRecord* table = engine.table;
+    const int64_t now = ReadCounter();
+    table[index].upTime = now;
+    for (int k = 0; table[index].dupState != 0 && table[k].keyCode != kEndCode; ++k) {
+        if (SameKey(table[k], table[index])) {
+            table[k].upTime = now;
+        }
+    }
+}
+
+// A fresh press sooner after the key's own release than the /c threshold: no finger is
+// that quick, a bouncing or worn switch is. Other keys between do not matter.
+bool CheckChatter(int index, int64_t now) {
+    KeyRecord& r = engine.table[index];
+    if (appState.chatterThresholdMs <= 0 || r.upTime == 0) {
+        return false;
+    }
+    const int32_t gap = TicksToMilliseconds(now - r.upTime);
+    if (gap >= appState.chatterThresholdMs) {
+        return false;
+    }
+    ChatterStats& c = engine.chatter;
+    if (!r.chattered) {
+        r.chattered = true;
+        ++c.keys;
+    }
+    c.lastIndex = index;
+    c.lastGapMs = gap;
+    WriteKeyTrace("Key chatter: pressed %d ms after its release (threshold %d ms)\n", gap,
+                  appState.chatterThresholdMs);
+    char line[300];
+    std::snprintf(line, sizeof line, "Chatter: %s, %d ms after its release", r.label, gap);
+    TraceLine(line);
+    return true;
+}
+
 } // namespace
 
 int FindKeyRecord(int32_t code, int32_t scanCode, bool extended) {
@@ -174,6 +215,7 @@ void OnKeyDown(WindowHandle window, int32_t code, intptr_t lParam) {
     engine.stats.lastWindowsCode = e.code;
 
     KeyRecord* table = engine.table;
+    bool chattered = false;
     int i = FindKeyRecord(e.code, e.scanCode, e.extended);
     if (i >= 0) {
         KeyRecord& r = table[i];
@@ -186,6 +228,7 @@ void OnKeyDown(WindowHandle window, int32_t code, intptr_t lParam) {
         if (r.status != BeingPressed && r.status != NotTestablePressed) {
             WriteKeyTrace("Recorded time key depressed\n");
             int64_t now = ReadCounter();
+            chattered = CheckChatter(i, now);
             r.downTime = now;
             if (engine.stats.lastDownTicks > 0) {
                 engine.stats.lagTimeMs = TicksToMilliseconds(now - engine.stats.lastDownTicks);
@@ -213,7 +256,7 @@ void OnKeyDown(WindowHandle window, int32_t code, intptr_t lParam) {
         }
     }
     UpdateStatistics(window);
-    if (appState.batchMode && failed) {
+    if (appState.batchMode && (failed || chattered)) {
         EndTest(window, false);
         return;
     }
@@ -237,6 +280,9 @@ void OnKeyUp(WindowHandle window, int32_t code, intptr_t lParam) {
     if (appState.batchMode && r.status == NotTestableFail) {
         EndTest(window, false);
         return;
+    }
+    if (appState.chatterThresholdMs > 0) {
+        NoteRelease(i); // also a release without a recorded press: the switch opened
     }
     if (r.status == BeingPressed) {
         int32_t required = static_cast<int32_t>(testRunInfo.keystrokes);

@@ -178,6 +178,14 @@ void FormatStatistics(StatisticsTexts* texts) {
     FormatRecentKeys(texts->recentKeys, sizeof texts->recentKeys);
     f[8][0] = 0; // the strip lives in recentKeys
     std::snprintf(f[9], size, "%0.1f", static_cast<double>(TypingRate()));
+    const ChatterStats& c = engine.chatter;
+    if (c.lastIndex >= 0 && engine.table != nullptr) {
+        std::snprintf(texts->chatterKey, sizeof texts->chatterKey, "%.259s, %d ms",
+                      engine.table[c.lastIndex].label, c.lastGapMs);
+    } else {
+        PutText(texts->chatterKey, "None");
+    }
+    PutDecimal(texts->chatterCount, c.keys);
 }
 
 const char* StatisticsText(const StatisticsTexts* texts, int i) {

@@ -8,9 +8,15 @@ constexpr int kStatisticsControls[kStatisticsFieldCount] = {1009, 1008, 1010, 10
                                                             1014, 1012, 1011, 1013, 1017};
 constexpr int kRecentKeysLength = 1500;
 
+// The chatter row, written only with /c.
+constexpr int kChatterKeyControl = 1049;
+constexpr int kChatterCountControl = 1051;
+
 struct StatisticsTexts {
     char fields[kStatisticsFieldCount][260]; // all but the strip; room for a key label
     char recentKeys[kRecentKeysLength];      // control 1013
+    char chatterKey[280];                    // "<label>, <gap> ms", or "None"
+    char chatterCount[16];                   // keys that chattered
 };
 
 // Fills texts from the engine state; StatisticsText gives the text of the i-th control

@@ -1,6 +1,7 @@
 // Writes the statistics texts into the main window's static fields.
 #include <windows.h>
 
+#include "app/app_state.h"
 #include "engine/engine_seams.h"
 #include "engine/statistics.h"
 
@@ -10,5 +11,9 @@ void UpdateStatistics(WindowHandle window) {
     HWND dialog = reinterpret_cast<HWND>(window);
     for (int i = 0; i < kStatisticsFieldCount; ++i) {
         SetDlgItemTextA(dialog, kStatisticsControls[i], StatisticsText(&texts, i));
+    }
+    if (appState.chatterThresholdMs > 0) {
+        SetDlgItemTextA(dialog, kChatterKeyControl, texts.chatterKey);
+        SetDlgItemTextA(dialog, kChatterCountControl, texts.chatterCount);
     }
 }

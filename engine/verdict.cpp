@@ -59,7 +59,13 @@ bool EndTest(WindowHandle window, bool verificationRequired) {
         WriteLogRecord("User Selection: FAILED\n");
     }
     if (!passed) {
-        RunFailReason(window);
+        // In batch mode a chatter ends the test at once, so one seen is the one that did.
+        const ChatterStats& chatter = engine.chatter;
+        if (chatter.lastIndex >= 0) {
+            WriteLogRecord("    Chatter: %s, %d ms after its release\n",
+                           engine.table[chatter.lastIndex].label, chatter.lastGapMs);
+        }
+        RunFailReason(window, chatter.lastIndex >= 0);
         FocusWindow(window);
     }
     CommitTestLog(); // this keyboard's verdict is on the disk before the next one starts
@@ -95,10 +101,13 @@ void ClearAll() {
     s.lastWindowsCode = 0;
     engine.historyPos = 0;
     std::memset(engine.history, 0xFF, sizeof engine.history);
+    engine.chatter = ChatterStats{-1, 0, 0};
     KeyRecord* table = engine.table;
     for (int i = 0; table != nullptr && table[i].keyCode != kEndCode; ++i) {
         table[i].status = StatusAfterClear(table[i].status);
         table[i].dupState = DuplicateRank(i);
+        table[i].upTime = 0;
+        table[i].chattered = false;
     }
     if (appState.mainWindow != nullptr) {
         UpdateStatistics(appState.mainWindow);

@@ -26,20 +26,20 @@ constexpr int32_t kMiddleMouseCode = -4;
 constexpr int32_t kLeftMouseCode = -5;
 constexpr int32_t kModifiedCode = -6;
 
-constexpr int kMaxCompoundCodes = 10;   // codes of one COMPOUND key
+constexpr int kMaxCompoundCodes = 10;    // codes of one COMPOUND key
 constexpr int kMaxCompoundRecords = 100; // COMPOUND lines with a time limit per file
 
 struct KeyRecord {
-    int32_t keyCode;        // virtual-key code or one of the codes above
-    int32_t scanCode;       // BIOS scan code; equals keyCode when keyCode < 0
-    char* label;            // owned, never null (may be empty)
-    uint32_t extended;      // 1 when the key sends the extended-key flag
-    int32_t status;         // a KeyStatus
-    int64_t downTime;       // counter value at the key-down that began this press
-    int32_t left;           // rectangle on the 700 x 340 picture
+    int32_t keyCode;   // virtual-key code or one of the codes above
+    int32_t scanCode;  // BIOS scan code; equals keyCode when keyCode < 0
+    char* label;       // owned, never null (may be empty)
+    uint32_t extended; // 1 when the key sends the extended-key flag
+    int32_t status;    // a KeyStatus
+    int64_t downTime;  // counter value at the key-down that began this press
+    int32_t left;      // rectangle on the 700 x 340 picture
     int32_t top;
-    int32_t baseCode;       // MODIFIED: keyCode of the base key, else -1
-    int32_t modifierCode;   // MODIFIED: keyCode of the modifier, else -1
+    int32_t baseCode;     // MODIFIED: keyCode of the base key, else -1
+    int32_t modifierCode; // MODIFIED: keyCode of the modifier, else -1
     int32_t width;
     int32_t height;
     int64_t compoundTime;   // COMPOUND: longest gap in ms between key-downs, else -1
@@ -47,6 +47,8 @@ struct KeyRecord {
     int32_t dupState;       // 0 unique, 1 active member of a duplicate group, 2 waiting
     int32_t pressCount;     // key-downs counted in the current press cycle
     int32_t highlight;      // colour selector while BeingPressed
+    int64_t upTime;         // counter value at its last key-up, kept only with /c; 0 none
+    bool chattered;         // a fresh press came too soon after a release since the Clear
 };
 
 // Number of key records before the end record.

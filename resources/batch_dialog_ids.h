@@ -32,3 +32,4 @@
 #define IDC_BAD_COLUMN 1028
 #define IDC_BAD_LEDS 1029
 #define IDC_OTHER_REASON 1030
+#define IDC_KEY_CHATTER 1031 // FailreasonChatter only

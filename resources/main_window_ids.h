@@ -25,6 +25,13 @@
 #define IDC_LAG_TIME 1022
 #define IDC_TEST_LEDS_BUTTON 1023
 #define IDC_LEGEND_TESTED_OK 1045
+// The chatter row under the legend, shown only with /c: one run of numbers.
+#define IDC_CHATTER_LEGEND_MARK 1046
+#define IDC_CHATTER_LEGEND 1047
+#define IDC_CHATTER_CAPTION 1048
+#define IDC_CHATTER_KEY 1049
+#define IDC_CHATTER_COUNT_CAPTION 1050
+#define IDC_CHATTER_COUNT 1051
 #define IDC_MOUSE_MOVE_BUTTON 1089
 #define IDC_MOUSE_DRIFT_BUTTON 1090
 
@@ -35,3 +42,4 @@
 #define IDB_LEGEND_KEY_FAILURE 150
 #define IDB_LEGEND_UNDER_PRESSED 154
 #define IDB_LEGEND_OVER_PRESSED 151
+#define IDB_LEGEND_CHATTER 155 // the mark around a key that chattered

@@ -186,9 +186,9 @@ void WriteVerification(bool passed) {
     WriteLogRecord(passed ? "User verification: PASSED\n" : "User verification: FAILED\n");
 }
 
-FailReason FailReasonFromChecks(const bool checked[4]) {
-    static const FailReason kInOrder[4] = {kBadKey, kBadRow, kBadColumn, kBadLeds};
-    for (int i = 0; i < 4; ++i) {
+FailReason FailReasonFromChecks(const bool checked[5]) {
+    static const FailReason kInOrder[5] = {kBadKey, kBadRow, kBadColumn, kBadLeds, kKeyChatter};
+    for (int i = 0; i < 5; ++i) {
         if (checked[i]) {
             return kInOrder[i];
         }
@@ -206,6 +206,8 @@ const char* FailReasonRecord(FailReason reason) {
         return "    Failure Reason: Bad column\n";
     case kBadLeds:
         return "    Failure Reason: Bad LEDs\n";
+    case kKeyChatter:
+        return "    Failure Reason: Key chatter\n";
     case kOtherReason:
         break;
     }

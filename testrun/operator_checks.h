@@ -63,10 +63,19 @@ int AcceptSerial(const char* serialNumber, const char* versionNumber);
 // Passverification: writes the PASSED or FAILED record.
 void WriteVerification(bool passed);
 
-enum FailReason { kBadKey = 1, kBadRow = 2, kBadColumn = 3, kBadLeds = 4, kOtherReason = 5 };
+// Key chatter is offered only with /c.
+enum FailReason {
+    kBadKey = 1,
+    kBadRow = 2,
+    kBadColumn = 3,
+    kBadLeds = 4,
+    kOtherReason = 5,
+    kKeyChatter = 6,
+};
 
-// The first of Bad key, Bad row, Bad column, Bad LEDs that is checked, else Other reason.
-FailReason FailReasonFromChecks(const bool checked[4]);
+// The first of Bad key, Bad row, Bad column, Bad LEDs, Key chatter that is checked, else
+// Other reason.
+FailReason FailReasonFromChecks(const bool checked[5]);
 const char* FailReasonRecord(FailReason reason);
 // Writes the reason's record and, in plug-in mode, tells the host (message kind 3).
 void ReportFailReason(FailReason reason);

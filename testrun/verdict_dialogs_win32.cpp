@@ -17,9 +17,9 @@ static void CentreOnMainWindow(HWND dialog) {
     CentreOnOwner(AsHandle(dialog), AsHandle(GetWindow(dialog, GW_OWNER)));
 }
 
-static INT_PTR RunDialog(const char* name, WindowHandle owner, DLGPROC proc) {
+static INT_PTR RunDialog(const char* name, WindowHandle owner, DLGPROC proc, LPARAM param = 0) {
     return DialogBoxParamA(static_cast<HINSTANCE>(appState.instance), name,
-                           reinterpret_cast<HWND>(owner), proc, 0);
+                           reinterpret_cast<HWND>(owner), proc, param);
 }
 
 static INT_PTR CALLBACK SerialProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -85,17 +85,21 @@ int RunPassVerification(WindowHandle owner) {
     return RunDialog("Passverification", owner, PassVerificationProc) == 1 ? 1 : 0;
 }
 
-static INT_PTR CALLBACK FailReasonProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+// lParam of the opening: non-zero when a chatter ended the test ("Key chatter" checked).
+static INT_PTR CALLBACK FailReasonProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         CentreOnMainWindow(dialog);
-        CheckRadioButton(dialog, IDC_BAD_KEY, IDC_OTHER_REASON, IDC_BAD_KEY);
+        CheckRadioButton(dialog, IDC_BAD_KEY, IDC_KEY_CHATTER,
+                         lParam != 0 ? IDC_KEY_CHATTER : IDC_BAD_KEY);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_CONTINUE) {
-            const int ids[4] = {IDC_BAD_KEY, IDC_BAD_ROW, IDC_BAD_COLUMN, IDC_BAD_LEDS};
-            bool checked[4];
-            for (int i = 0; i < 4; ++i) {
+            // Without /c the template has no "Key chatter": its check reads as unchecked.
+            const int ids[5] = {IDC_BAD_KEY, IDC_BAD_ROW, IDC_BAD_COLUMN, IDC_BAD_LEDS,
+                                IDC_KEY_CHATTER};
+            bool checked[5];
+            for (int i = 0; i < 5; ++i) {
                 checked[i] = SendDlgItemMessageA(dialog, ids[i], BM_GETCHECK, 0, 0) == BST_CHECKED;
             }
             ReportFailReason(FailReasonFromChecks(checked));
@@ -106,7 +110,8 @@ static INT_PTR CALLBACK FailReasonProc(HWND dialog, UINT message, WPARAM wParam,
     return FALSE;
 }
 
-int RunFailReason(WindowHandle owner) {
-    RunDialog("Failreason", owner, FailReasonProc);
+int RunFailReason(WindowHandle owner, bool chatterFound) {
+    const char* name = appState.chatterThresholdMs > 0 ? "FailreasonChatter" : "Failreason";
+    RunDialog(name, owner, FailReasonProc, chatterFound ? 1 : 0);
     return 1;
 }

@@ -27,7 +27,8 @@ namespace {
 
 // The flags batch, plug-in, detailed log and filter ("bpdf", a dash for each that is
 // off), the quit requests, then the layout name, the plug-in marker and the trace file
-// in brackets ("on" when the trace is on), and the messages shown.
+// in brackets ("on" when the trace is on), the chatter threshold when set, "end" when the
+// program is to end at once, and the messages shown.
 std::string Read(std::vector<std::string> args) {
     ResetAppState();
     quitRequests = 0;
@@ -37,12 +38,14 @@ std::string Read(std::vector<std::string> args) {
         argv.push_back(a.c_str());
     }
     char marker[kPluginMarkerSize] = "";
-    ReadCommandLine(static_cast<int>(argv.size()), argv.data(), marker);
+    const int goOn = ReadCommandLine(static_cast<int>(argv.size()), argv.data(), marker);
     const AppState& s = appState;
     std::string out = {s.batchMode ? 'b' : '-', s.pluginMode ? 'p' : '-',
                        s.detailedKeyLog ? 'd' : '-', s.filterSystemKeys ? 'f' : '-'};
     out += " " + std::to_string(quitRequests) + " [" + s.layoutName + "] [" + marker + "] [" +
            s.traceFilePath + (s.traceEnabled ? "] on" : "]");
+    out += s.chatterThresholdMs != 0 ? " /c " + std::to_string(s.chatterThresholdMs) : "";
+    out += goOn ? "" : " end";
     for (const ShownMessage& m : shownMessages) {
         EXPECT_TRUE(m.owner == nullptr && m.caption == "Clavoro Error" && m.icon == kIconNone);
         out += " " + m.text;
@@ -55,6 +58,9 @@ TEST(CommandLine, OptionsAndTheirValues) {
     const std::string p = "ARD_PLUGIN_INT_4711", name(400, 'N'), marker(700, 'M');
     const std::string trace = TempPath("command_line_trace.txt");
     const std::string bad = ::testing::TempDir() + "no_such_folder/" + std::string(300, 'T');
+    const std::string refused = "The option /c needs the chatter threshold in milliseconds, a "
+                                "whole number from 1 to 250 (for example /c 30). Given: ",
+                      exits = "\n\nClavoro will now exit";
     std::remove(trace.c_str());
     const struct {
         std::vector<std::string> args;
@@ -80,6 +86,14 @@ TEST(CommandLine, OptionsAndTheirValues) {
         {{"/l", bad},
          "---- 0 [] [] [" + bad.substr(0, 259) + "] Could not open log file " + bad.substr(0, 259) +
              ".\n"},
+        {{"/c", "30", "/k", "UK105"}, "---- 0 [UK105] [] [] /c 30"},
+        {{"/b", "/c", "1"}, "b--- 0 [] [] [] /c 1"},
+        {{"/c", "0250"}, "---- 0 [] [] [] /c 250"},
+        {{"/c", "0", "/b"}, "---- 0 [] [] [] end " + refused + "0" + exits},
+        {{"/c", "251"}, "---- 0 [] [] [] end " + refused + "251" + exits},
+        {{"/c", "3ms"}, "---- 0 [] [] [] end " + refused + "3ms" + exits},
+        {{"/b", "/c"}, "b--- 0 [] [] [] end " + refused + "nothing" + exits},
+        {{"/k", "/c", "9"}, "---- 0 [/c] [] [] /c 9"}, // a value, and then for /c as /lx is
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, Read(c.args)) << c.args.size() << " arguments";

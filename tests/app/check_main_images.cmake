@@ -28,6 +28,14 @@ foreach(entry ${squares})
     endif()
 endforeach()
 
+# The chatter mark's legend: a frame two pixels thick of ff00ff around white.
+string(REPEAT ff00ff 16 edge)
+string(REPEAT ff00ffff00ffffffffffffffffffffffffffff00ffff00ff 4 middle)
+file(READ ${OUT}/legend_chatter.bmp pixels OFFSET 54 HEX)
+if(NOT pixels STREQUAL "${edge}${middle}${edge}")
+    message(FATAL_ERROR "legend_chatter.bmp holds ${pixels}")
+endif()
+
 # One 32 x 32 entry of 32 bits: directory, entry, header, colour rows, mask rows.
 set(icon ${OUT}/clavoro.ico)
 file(SIZE ${icon} size)

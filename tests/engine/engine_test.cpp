@@ -14,6 +14,7 @@
 
 #include "app/app_state.h"
 #include "app/trace.h"
+#include "engine/event_clock.h"
 #include "engine/key_engine.h"
 #include "engine/led_test.h"
 #include "engine/statistics.h"
@@ -426,6 +427,108 @@ TEST_F(Engine, VerdictDialogsInTheirOrder) {
     }
     appState.batchMode = false;
     EXPECT_FALSE(IsTestComplete());
+}
+
+// Chatter (/c): a fresh press sooner than the threshold after the key's own release. The
+// last chatter and the number of keys that chattered as shown, then the keys marked.
+TEST_F(Engine, ChatterIsAFreshPressTooSoonAfterTheKeysOwnRelease) {
+    const std::tuple<int32_t, const char*, const char*> cases[] = {
+        {30, "A@0 ^A@10 A@39.999", "A, 29 ms|1|A"},
+        {30, "A@0 ^A@10 A@40", "None|0|"},                 // as fast as a finger can be
+        {30, "A@0 ^A@10 A@50 A@55 A*3", "None|0|"},        // auto-repeats: no release between
+        {30, "A@0 ^A@10 B@12 ^B@15 A@20", "A, 10 ms|1|A"}, // each key has its own gap
+        {30, "A@0 ^A@10 B@20", "None|0|"},
+        {30, "^A@10 A@15", "A, 5 ms|1|A"}, // released before: held across a Clear
+        {30, "-5@0 ^-5@10 -5@15", "Left, 5 ms|1|Left"},
+        {30, "N@0 ^N@10 N@15", "N, 5 ms|1|N"},
+        {30, "200@0 ^200@10 200@15", "None|0|"},
+        {30, "D@0 ^D@10 D@15", "D2, 5 ms|1|D2"}, // twins take turns on the same codes
+        {30, "A@0 ^A@10 A@15 ^A@20 A@25 B@30 ^B@40 B@70 ^B@80 B@81", "B, 1 ms|2|AB"},
+        {1, "A@0 ^A@10 A@10.999", "A, 0 ms|1|A"},
+        {1, "A@0 ^A@10 A@11", "None|0|"},
+        {250, "A@0 ^A@10 A@259.999", "A, 249 ms|1|A"},
+        {250, "A@0 ^A@10 A@260", "None|0|"},
+        {0, "A@0 ^A@10 A@15", "None|0|"}, // without /c
+    };
+    auto shown = [this] {
+        StatisticsTexts t;
+        FormatStatistics(&t);
+        std::string marked;
+        for (size_t k = 0; k + 1 < keys.size(); ++k) {
+            marked += keys[k].chattered ? keys[k].label : "";
+        }
+        return std::string(t.chatterKey) + "|" + t.chatterCount + "|" + marked;
+    };
+    for (const auto& [threshold, strokes, chatter] : cases) {
+        Use(kStandard);
+        appState.chatterThresholdMs = threshold;
+        Play(strokes);
+        EXPECT_EQ(chatter, shown()) << threshold << ": " << strokes;
+    }
+    ClearAll();
+    EXPECT_EQ("None|0|", shown()) << "Clear takes the marks away";
+    Play("A@300");
+    EXPECT_EQ("None|0|", shown()) << "nor is a release before the Clear remembered";
+}
+
+// In a batch run a chatter fails the keyboard at once, with its record after the verdict's
+// and "Key chatter" checked in the reason dialog; a plug-in run ends the same way. /t says
+// where the rule fired (the log from the last key matched on), /l has the chatter too.
+TEST_F(Engine, ChatterFailsABatchTestAtOnce) {
+    PluginSharedRecord host = {};
+    pluginLink.record = &host;
+    appState.batchMode = true;
+    ASSERT_EQ(1, OpenTrace((logPath + ".l").c_str()));
+    const std::string ended = "Draw 0 Stats Draw 0 Stats Draw 0 Stats Reason chatter Focus Stats "
+                              "Repaint Focus ";
+    const std::string failed =
+        "User Selection: FAILED\r\n    Chatter: A, 5 ms after its release\r\n";
+    // Plug-in run, /t, the last calls, the log.
+    const std::tuple<bool, bool, std::string, std::string> cases[] = {
+        {0, 0, "Serial Focus", failed},
+        {1, 0, "Destroy", failed},
+        {0, 1, "Serial Focus",
+         "Key matched: A. Current status 2\r\nRecorded time key depressed\r\nKey chatter: pressed "
+         "5 "
+         "ms after its release (threshold 30 ms)\r\nNew status 1\r\nChecking whether the test has "
+         "passed. User verifiaction required: 0\r\n" +
+             failed},
+    };
+    for (const auto& [plugin, detailed, last, log] : cases) {
+        appState.pluginMode = plugin;
+        appState.detailedKeyLog = detailed;
+        appState.chatterThresholdMs = 30;
+        ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
+        Use({K('A', 30, "A"), K('B', 48, "B")}); // B untested: no verdict by itself
+        Play("A@0 ^A@10 A@15");
+        EXPECT_EQ(ended + last, fake.calls);
+        const std::string written = Log();
+        EXPECT_EQ(log, detailed ? written.substr(written.rfind("Key matched")) : written);
+    }
+    EXPECT_NE(std::string::npos,
+              FileText(logPath + ".l").find("65,65,Chatter: A, 5 ms after its release\r\n"));
+}
+
+// Readings on one clock in the order of the rows (ms, stamps on the counter's base): a key
+// released at 1000 and pressed again at 1007 while the program was held up until 3000, the
+// press taken when the tick count said only 30 ms late (by the counter: a gap of 2 s).
+TEST(EventClock, ABacklogIsReadByItsStamps) {
+    // Counter, stamped (a sent message is not), late by the tick count, stamp, reading.
+    const std::tuple<int64_t, bool, int32_t, uint32_t, int64_t> rows[] = {
+        {990, true, 49, 941, 990},       // less late than the threshold: the counter
+        {1040, true, 50, 990, 990},      // as late as it: its stamp
+        {3000, true, 2000, 1000, 1000},  // the release, by its stamp
+        {3001, true, 30, 1007, 1007},    // the press, from the release's stamp
+        {3002, true, 2000, 1002, 1007},  // by its stamp, but never before the last reading
+        {1500, true, 3, 1600, 1500},     // the counter, where the stamp says later
+        {2500, true, 3, 2002, 2002},     // a second after the last one taken back
+        {3004, true, 40, 2003, 3004},    // and beyond it
+        {3005, false, 1995, 1010, 3005}, // a sent message: the counter
+    };
+    EventClock clock = {};
+    for (const auto& [counter, stamped, late, stamp, reading] : rows) {
+        EXPECT_EQ(reading, EventReading(&clock, counter, stamped, late, stamp, 1)) << counter;
+    }
 }
 
 TEST_F(Engine, ClearResetsStatusesStatisticsAndTheLedTest) {

@@ -37,8 +37,8 @@ RECORDING_SEAM(void SetScreenSaverRunning(int on), "ScreenSaver " + std::to_stri
 int RunPassVerification(WindowHandle) {
     return Record("Verify", fake.passResult);
 }
-int RunFailReason(WindowHandle) {
-    return Record("Reason");
+int RunFailReason(WindowHandle, bool chatterFound) {
+    return Record(chatterFound ? "Reason chatter" : "Reason");
 }
 int RunSerial(WindowHandle) {
     return Record("Serial", fake.serialResult);

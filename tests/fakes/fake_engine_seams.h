@@ -1,8 +1,9 @@
 // The window-system seams of the key engine, the LED test and the system-key filter as
 // one recorder. Every call that acts is appended to fake.calls under a short name: "Draw
 // 3", "Stats", "Post 1016", "Repaint", "Focus", "Destroy", the dialogs "Verify", "Reason"
-// and "Serial", "Toggle 20" (a lock key sent), "Timer", "KillTimer", "Box 0" (check box
-// 1019 set), "Load", "Unload", "ScreenSaver 1". The queries answer what the test set.
+// ("Reason chatter" when "Key chatter" is to be checked) and "Serial", "Toggle 20" (a lock
+// key sent), "Timer", "KillTimer", "Box 0" (check box 1019 set), "Load", "Unload",
+// "ScreenSaver 1". The queries answer what the test set.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -73,8 +73,8 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
              "======== START OF NEW TEST RUN ========\nSat Dec 06 08:00:00 2026\n" +
              "Product identification: p2\nSerial number: B\nUser verification: FAILED\n" +
              "    Failure Reason: Bad LEDs\nUser Selection: FAILED", // the reason ends the keyboard
-         "t.log,8," + kRun + "US104,A,,PASSED,\n" +
-             "t.log,13,2026-12-06,,p2,,,B,,FAILED by the operator after verification,Bad LEDs\n"
+         "t.log,8," + kRun + "US104,A,,PASSED,,\n" +
+             "t.log,13,2026-12-06,,p2,,,B,,FAILED by the operator after verification,Bad LEDs,\n"
              "t.log:16: could not place line: User Selection: FAILED\n"},
         // Before any run, damage, a header record after the first keyboard, a reason
         // without a verdict, a verdict without a keyboard, a late version; a run cut off in its
@@ -94,20 +94,28 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
              "t.log:13: could not place line:     Failure Reason: Bad key\n"
              "t.log,11," +
              kRun +
-             "US104,X?Y\tZ?,,PASSED,\n"
+             "US104,X?Y\tZ?,,PASSED,,\n"
              "t.log:15: could not place line: User Selection: FAILED\n"
              "t.log:16: could not place line: Version number: 2\n"
              "t.log:17: could not place line: " +
              std::string(80, 'z') +
              "...\n"
              "t.log:20: could not place line: Sat Dec 05 1\n"
-             "t.log,19,unknown,,,,,Y,,INCOMPLETE,\n"},
+             "t.log,19,unknown,,,,,Y,,INCOMPLETE,,\n"},
         // Values are cut to the field; a layout's ".kbl" is dropped, only at the end.
         {"======== START OF NEW TEST RUN ========\nBatch identification: " + field +
              "\nLoaded keyboard layout .kbl\nSerial number: " + field +
              "\nLoaded keyboard layout x.kb\nSerial number: 2\n",
-         "t.log,4,unknown,,," + cut + ",," + cut + ",,INCOMPLETE,\nt.log,6,unknown,,," + cut +
-             ",x.kb,2,,INCOMPLETE,\n"},
+         "t.log,4,unknown,,," + cut + ",," + cut + ",,INCOMPLETE,,\nt.log,6,unknown,,," + cut +
+             ",x.kb,2,,INCOMPLETE,,\n"},
+        // A chatter names its key (a comma key too) before the reason; its /t record is known;
+        // a chatter record without its gap is damage.
+        {kHeader + "Serial number: C\r\nKey chatter: pressed 4 ms after its release (threshold " +
+             "30 ms)\r\nUser Selection: FAILED\r\n    Chatter: ,, 19 ms after its release\r\n" +
+             "    Chatter: A, ms after its release\r\n    Failure Reason: Key chatter\r\n",
+         "t.log:12: could not place line:     Chatter: A, ms after its release\n"
+         "t.log,8," +
+             kRun + "US104,C,,FAILED by the test,Key chatter,\",\"\n"},
     };
     for (const auto& [log, csv] : cases) {
         EXPECT_EQ(csv, RunReport({log}).csv) << log.substr(0, 100);
@@ -162,27 +170,36 @@ TEST(LogFile, LongLinesClosedFilesAndAMissingFile) {
     EXPECT_EQ(40, read);
     std::remove(path.c_str());
     EXPECT_EQ(0, ReadLogFile(&reader, path.c_str()));
-    EXPECT_EQ("t.log,8," + kRun + "US104," + std::string(255, 'Q') + ",9,PASSED,\r\n", csv.Take());
+    EXPECT_EQ("t.log,8," + kRun + "US104," + std::string(255, 'Q') + ",9,PASSED,,\r\n", csv.Take());
 }
 
-// Two runs: one of product "prod" on 2026-12-05, one of "other" without a date.
-const std::string kTwoRuns =
+// Three runs: one of product "prod" on 2026-12-05, one of "other" without a date, and one
+// of "line 3" whose keyboards chattered, the comma key first and A on two of them.
+const std::string kThreeRuns =
     kHeader + "Serial number: S1\r\nUser verification: PASSED\r\nSerial number: S2\r\n" +
     "User Selection: FAILED\r\n    Failure Reason: Bad key\r\nSerial number: S3\r\n" +
     "User verification: FAILED\r\n======== START OF NEW TEST RUN ========\r\n" +
     "Product identification: other\r\nSerial number: O\r\nUser Selection: FAILED\r\n" +
     "    Failure Reason: Bad key\r\nSerial number: P\r\nUser verification: FAILED\r\n" +
-    "    Failure Reason: Bad row\r\nSerial number: Q\r\n";
+    "    Failure Reason: Bad row\r\nSerial number: Q\r\n" +
+    "======== START OF NEW TEST RUN ========\r\nProduct identification: line 3\r\n" +
+    "Serial number: T1\r\nUser Selection: FAILED\r\n    Chatter: ,, 8 ms after its release\r\n" +
+    "    Failure Reason: Key chatter\r\nSerial number: T2\r\nUser Selection: FAILED\r\n" +
+    "    Chatter: A, 5 ms after its release\r\n    Failure Reason: Bad key\r\n" +
+    "Serial number: T3\r\nUser Selection: FAILED\r\n    Chatter: A, 12 ms after its release\r\n" +
+    "    Failure Reason: Key chatter\r\n";
 
 // The runs each filter keeps, and the totals over them.
 TEST(Report, FiltersAndTotals) {
     const std::string one = "Totals over 1 run(s)\n  Keyboards tested: 3 ";
     const std::pair<ReportFilters, std::string> cases[] = {
         {{0, 0, nullptr, nullptr},
-         "Totals over 2 run(s)\n  Keyboards tested: 6   passed: 1   failed: 4   incomplete: 1\n"
-         "  Failed by the operator after verification: 2   failed by the test: 2\n"
-         "  Yield: 20.0%\n  Failure reasons:\n    Bad key                  2\n"
-         "    (no reason given)        1\n    Bad row                  1\n"},
+         "Totals over 3 run(s)\n  Keyboards tested: 9   passed: 1   failed: 7   incomplete: 1\n"
+         "  Failed by the operator after verification: 2   failed by the test: 5\n"
+         "  Yield: 12.5%\n  Failure reasons:\n    Bad key                  3\n"
+         "    Key chatter              2\n    (no reason given)        1\n"
+         "    Bad row                  1\n  Keys that chattered (keyboards):\n"
+         "    A                        2\n    ,                        1\n"},
         {{20261205, 20261205, nullptr, nullptr}, one},
         {{20261206, 0, nullptr, nullptr}, "Totals over 0 run(s)"},
         {{0, 20261204, nullptr, nullptr}, "Totals over 0 run(s)"},
@@ -196,9 +213,13 @@ TEST(Report, FiltersAndTotals) {
          "Batch: \n  Layout(s): -\n  Keyboards tested: 3"},
     };
     for (const auto& [filters, shown] : cases) {
-        const std::string text = RunReport({kTwoRuns}, filters).text;
+        const std::string text = RunReport({kThreeRuns}, filters).text;
         EXPECT_NE(std::string::npos, text.find(shown)) << text;
     }
+    const std::string html = RunReport({kThreeRuns}).html;
+    EXPECT_NE(std::string::npos, html.find("<th>Key that chattered</th><th>Keyboards</th></tr>"
+                                           "<tr><td>A</td><td>2</td></tr><tr><td>,</td><td>1"))
+        << html;
 }
 
 // The lists of failed serials cut at 20 in the summary and 200 on the page, a run with

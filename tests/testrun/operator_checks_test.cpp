@@ -298,13 +298,14 @@ TEST_F(BatchLog, KeptRecordsHaveBoundedRoom) {
 }
 
 TEST_F(BatchLog, FailReasonsAndTheHost) {
-    // The radio buttons checked (Bad key, row, column, LEDs) and the reason recorded.
+    // The radio buttons checked (Bad key, row, column, LEDs, Key chatter) and the reason.
     const std::pair<const char*, const char*> checks[] = {
-        {"1000", "Bad key"},  {"0100", "Bad row"},      {"0010", "Bad column"},
-        {"0001", "Bad LEDs"}, {"0000", "Other reason"}, {"0101", "Bad row"}};
+        {"10000", "Bad key"},  {"01000", "Bad row"},     {"00100", "Bad column"},
+        {"00010", "Bad LEDs"}, {"00001", "Key chatter"}, {"00000", "Other reason"},
+        {"01010", "Bad row"}};
     for (const auto& [checked, reason] : checks) {
-        const bool c[4] = {checked[0] == '1', checked[1] == '1', checked[2] == '1',
-                           checked[3] == '1'};
+        const bool c[5] = {checked[0] == '1', checked[1] == '1', checked[2] == '1',
+                           checked[3] == '1', checked[4] == '1'};
         EXPECT_EQ(std::string("    Failure Reason: ") + reason + "\n",
                   FailReasonRecord(FailReasonFromChecks(c)));
     }

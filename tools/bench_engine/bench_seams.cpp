@@ -27,7 +27,7 @@ void DestroyMainWindow(WindowHandle) {}
 int RunPassVerification(WindowHandle) {
     return 1;
 }
-int RunFailReason(WindowHandle) {
+int RunFailReason(WindowHandle, bool) {
     return 1;
 }
 int RunSerial(WindowHandle) {

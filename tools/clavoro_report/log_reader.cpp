@@ -27,7 +27,27 @@ const char* const kTraceRecords[] = {
     "Compound key match status ",
     "Attempting to match Modified key ",
     "Checking whether the test has passed. User verifiaction required: ",
+    "Key chatter: ",
 };
+
+// "<key>, <gap> ms after its release", the text of a chatter record: the length of the
+// key's name (which may hold commas itself), or 0 when the text is not of that form.
+size_t ChatterKeyLength(const char* text, size_t length) {
+    static const char kTail[] = " ms after its release";
+    const size_t tail = sizeof kTail - 1;
+    if (length < tail || std::memcmp(text + length - tail, kTail, tail) != 0) {
+        return 0;
+    }
+    size_t end = length - tail;
+    const size_t digitsEnd = end;
+    while (end > 0 && text[end - 1] >= '0' && text[end - 1] <= '9') {
+        --end;
+    }
+    if (end == digitsEnd || end < 3 || text[end - 1] != ' ' || text[end - 2] != ',') {
+        return 0;
+    }
+    return end - 2;
+}
 
 bool StartsWith(const char* text, size_t length, const char* prefix, size_t* prefixLength) {
     size_t n = std::strlen(prefix);
@@ -211,6 +231,13 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
             if (verdict == VerdictPassed) {
                 CloseKeyboard(r);
             }
+            return;
+        }
+    }
+    if (StartsWith(text, length, "    Chatter: ", &n) && r->keyboardOpen && r->verdictSeen) {
+        const size_t key = ChatterKeyLength(text + n, length - n);
+        if (key > 0) {
+            CopyValue(r->keyboard.chatterKey, text + n, key);
             return;
         }
     }

@@ -36,7 +36,8 @@ struct KeyboardRecord {
     char version[kFieldLength];
     char layout[kFieldLength];
     int verdict;
-    char reason[kFieldLength]; // empty for a pass
+    char reason[kFieldLength];     // empty for a pass
+    char chatterKey[kFieldLength]; // the key whose chatter failed it (/c), else empty
 };
 
 // What the reader reports; any member may be null.

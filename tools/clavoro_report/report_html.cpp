@@ -66,18 +66,21 @@ std::string CountsTable(const RunTotals& run) {
     return t;
 }
 
-std::string ReasonsTable(const RunTotals& run) {
-    if (run.reasons.empty()) {
+// A table of names and the keyboards counted for each, most first; none when empty.
+std::string CountTable(const std::vector<ReasonCount>& counts, const char* heading) {
+    if (counts.empty()) {
         return "";
     }
-    std::vector<ReasonCount> reasons = run.reasons;
-    std::stable_sort(reasons.begin(), reasons.end(),
-                     [](const ReasonCount& a, const ReasonCount& b) { return a.count > b.count; });
-    std::string t = "<table><tr><th>Failure reason</th><th>Keyboards</th></tr>";
-    for (const ReasonCount& r : reasons) {
+    std::string t = std::string("<table><tr><th>") + heading + "</th><th>Keyboards</th></tr>";
+    for (const ReasonCount& r : MostFrequentFirst(counts)) {
         t += "<tr><td>" + Html(r.reason) + "</td><td>" + Number(r.count) + "</td></tr>";
     }
     return t + "</table>\n";
+}
+
+std::string ReasonsTable(const RunTotals& run) {
+    return CountTable(run.reasons, "Failure reason") +
+           CountTable(run.chatterKeys, "Key that chattered");
 }
 
 std::string Serials(const std::vector<std::string>& serials) {

@@ -1,5 +1,6 @@
 #include "tools/clavoro_report/report_model.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -33,14 +34,14 @@ void AddLayout(RunTotals* totals, const char* layout) {
     totals->layouts.push_back(layout);
 }
 
-void AddReason(RunTotals* totals, const std::string& reason, long count) {
-    for (ReasonCount& r : totals->reasons) {
-        if (r.reason == reason) {
+void AddCount(std::vector<ReasonCount>* counts, const std::string& name, long count) {
+    for (ReasonCount& r : *counts) {
+        if (r.reason == name) {
             r.count += count;
             return;
         }
     }
-    totals->reasons.push_back({reason, count});
+    counts->push_back({name, count});
 }
 
 // RFC 4180: a field with a comma, quote or line break is quoted, quotes doubled.
@@ -79,8 +80,11 @@ void OnKeyboardDone(void* context, const RunHeader& run, const KeyboardRecord& k
     RunTotals& current = report->current;
     current.verdicts[kb.verdict] += 1;
     if (kb.verdict == VerdictFailedByOperator || kb.verdict == VerdictFailedByTest) {
-        AddReason(&current, kb.reason[0] != 0 ? kb.reason : "(no reason given)", 1);
+        AddCount(&current.reasons, kb.reason[0] != 0 ? kb.reason : "(no reason given)", 1);
         current.failedSerials.push_back(kb.serial);
+    }
+    if (kb.chatterKey[0] != 0) {
+        AddCount(&current.chatterKeys, kb.chatterKey, 1);
     }
     if (report->csv != nullptr) {
         char line[32];
@@ -96,7 +100,8 @@ void OnKeyboardDone(void* context, const RunHeader& run, const KeyboardRecord& k
         WriteCsvField(report->csv, kb.serial, false);
         WriteCsvField(report->csv, kb.version, false);
         WriteCsvField(report->csv, VerdictName(kb.verdict), false);
-        WriteCsvField(report->csv, kb.reason, true);
+        WriteCsvField(report->csv, kb.reason, false);
+        WriteCsvField(report->csv, kb.chatterKey, true);
     }
 }
 
@@ -112,7 +117,10 @@ void OnRunEnded(void* context, const RunHeader& run) {
         totals.verdicts[v] += current.verdicts[v];
     }
     for (const ReasonCount& r : current.reasons) {
-        AddReason(&totals, r.reason, r.count);
+        AddCount(&totals.reasons, r.reason, r.count);
+    }
+    for (const ReasonCount& k : current.chatterKeys) {
+        AddCount(&totals.chatterKeys, k.reason, k.count);
     }
     for (const std::string& layout : current.layouts) {
         AddLayout(&totals, layout.c_str());
@@ -166,8 +174,15 @@ LogEvents ReportEvents(Report* report) {
 
 void WriteCsvHeader(FILE* csv) {
     std::fputs("source file,line,run date,operator,product,batch,layout,serial,version,verdict,"
-               "reason\r\n",
+               "reason,chattered key\r\n",
                csv);
+}
+
+std::vector<ReasonCount> MostFrequentFirst(const std::vector<ReasonCount>& counts) {
+    std::vector<ReasonCount> sorted = counts;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const ReasonCount& a, const ReasonCount& b) { return a.count > b.count; });
+    return sorted;
 }
 
 long Tested(const RunTotals& run) {

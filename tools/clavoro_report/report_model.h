@@ -15,7 +15,7 @@ struct ReportFilters {
 };
 
 struct ReasonCount {
-    std::string reason;
+    std::string reason; // a failure reason, or the name of a key that chattered
     long count;
 };
 
@@ -24,8 +24,12 @@ struct RunTotals {
     std::vector<std::string> layouts; // every layout used, in order of first use
     long verdicts[kVerdictCount];
     std::vector<ReasonCount> reasons;
+    std::vector<ReasonCount> chatterKeys; // keyboards failed by a chatter, per key
     std::vector<std::string> failedSerials;
 };
+
+// Most frequent first; equal counts keep their order of first appearance.
+std::vector<ReasonCount> MostFrequentFirst(const std::vector<ReasonCount>& counts);
 
 struct Report {
     ReportFilters filters;

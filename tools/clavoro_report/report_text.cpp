@@ -1,6 +1,5 @@
 #include "tools/clavoro_report/report_text.h"
 
-#include <algorithm>
 #include <string>
 
 namespace {
@@ -16,6 +15,16 @@ std::string Joined(const std::vector<std::string>& names) {
     return text.empty() ? "-" : text;
 }
 
+void WriteCountList(FILE* out, const char* title, const std::vector<ReasonCount>& counts) {
+    if (counts.empty()) {
+        return;
+    }
+    std::fprintf(out, "  %s:\n", title);
+    for (const ReasonCount& r : MostFrequentFirst(counts)) {
+        std::fprintf(out, "    %-24s %ld\n", r.reason.c_str(), r.count);
+    }
+}
+
 void WriteCounts(FILE* out, const RunTotals& run) {
     std::fprintf(out, "  Keyboards tested: %ld   passed: %ld   failed: %ld   incomplete: %ld\n",
                  Tested(run), run.verdicts[VerdictPassed], Failed(run),
@@ -29,16 +38,8 @@ void WriteCounts(FILE* out, const RunTotals& run) {
     } else {
         std::fprintf(out, "  Yield: %.1f%%\n", yield);
     }
-    if (!run.reasons.empty()) {
-        std::vector<ReasonCount> reasons = run.reasons;
-        std::stable_sort(
-            reasons.begin(), reasons.end(),
-            [](const ReasonCount& a, const ReasonCount& b) { return a.count > b.count; });
-        std::fprintf(out, "  Failure reasons:\n");
-        for (const ReasonCount& r : reasons) {
-            std::fprintf(out, "    %-24s %ld\n", r.reason.c_str(), r.count);
-        }
-    }
+    WriteCountList(out, "Failure reasons", run.reasons);
+    WriteCountList(out, "Keys that chattered (keyboards)", run.chatterKeys);
 }
 
 void WriteSerials(FILE* out, const std::vector<std::string>& serials) {

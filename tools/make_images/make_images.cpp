@@ -1,5 +1,5 @@
-// Draws the main window's images at build time: the six 8 x 8 legend squares and the
-// program icon. Usage: make_images <output folder>
+// Draws the main window's images at build time: the six 8 x 8 legend squares, the
+// legend of the chatter mark and the program icon. Usage: make_images <output folder>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -18,6 +18,18 @@ const LegendSquare kLegend[] = {
     {"legend_not_testable.bmp", 0xFFBF35},  {"legend_key_failure.bmp", 0x0000FF},
     {"legend_under_pressed.bmp", 0x008000}, {"legend_over_pressed.bmp", 0x800080},
 };
+
+// The mark around a key that chattered: a thick frame in a colour no status uses, on
+// white as an untouched key.
+Picture DrawChatterLegend() {
+    const uint32_t mark = 0xFF00FF;
+    Picture square = MakePicture(8, 8, 0xFFFFFF);
+    FillRect(&square, 0, 0, 8, 2, mark);
+    FillRect(&square, 0, 6, 8, 2, mark);
+    FillRect(&square, 0, 0, 2, 8, mark);
+    FillRect(&square, 6, 0, 2, 8, mark);
+    return square;
+}
 
 void Put16(FILE* f, uint32_t v) {
     std::fputc(static_cast<int>(v & 0xFF), f);
@@ -112,6 +124,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "make_images: cannot write %s\n", path);
             return 1;
         }
+    }
+    std::snprintf(path, sizeof path, "%s/legend_chatter.bmp", argv[1]);
+    if (!SaveBmp(DrawChatterLegend(), path)) {
+        std::fprintf(stderr, "make_images: cannot write %s\n", path);
+        return 1;
     }
     std::snprintf(path, sizeof path, "%s/clavoro.ico", argv[1]);
     if (!SaveIcon(DrawIcon(), path)) {

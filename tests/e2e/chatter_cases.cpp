@@ -1,0 +1,89 @@
+// Chatter (/c 30): a key pressed again 5 ms after its release is framed and shown with its
+// gap, and fails a batch keyboard with its records; 80 ms after its release it is none.
+// Nothing but the keys reaches the program between the events timed.
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/e2e/driver.h"
+
+namespace {
+
+const char* const kLayout = "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,40,50,60,40\r\n"
+                            "'B',48,\"B\",\"false\",\"CVSTATUSUP\",0,140,50,60,40\r\n";
+const int kChatterKey = 1049, kChatterCount = 1051, kContinue = 1033;
+
+// A at rest, tapped, released for gapMs, pressed again and held a moment.
+void PressAgainAfter(const Program& p, int gapMs) {
+    Sleep(100);
+    PressKey(p, kKeyA);
+    Sleep(gapMs);
+    KeyDown(p, kKeyA);
+    Sleep(50);
+    KeyUp(p, kKeyA);
+}
+
+// The chatter figure once it counts a key: "A, <gap> ms", the gap under 30 ms.
+std::string ChatterShown(HWND main) {
+    EXPECT_TRUE(WaitControlText(main, kChatterCount, "1"));
+    const std::string shown = ControlText(main, kChatterKey);
+    std::printf("A pressed again 5 ms after its release reads \"%s\"\n", shown.c_str());
+    const int gap = std::atoi(shown.c_str() + 3);
+    EXPECT_TRUE(shown.find("A, ") == 0 && gap >= 0 && gap < 30) << shown;
+    return shown;
+}
+
+} // namespace
+
+TEST(Chatter, key_pressed_again_5_ms_after_its_release) {
+    ASSERT_TRUE(PrepareProgramFolder() && WriteLayout("C", kLayout));
+    Program p;
+    ASSERT_TRUE(StartProgram(p, "/c 30") && WaitMainWindow(p));
+    PressAgainAfter(p, 80);
+    PressKey(p, {'B', 0x30, false});
+    EXPECT_TRUE(WaitControlText(p.main, kLastKeyUp, "B"));
+    EXPECT_EQ("None", ControlText(p.main, kChatterKey)) << "80 ms is a finger's";
+    PressAgainAfter(p, 5);
+    ChatterShown(p.main);
+    // The frame on the left edge of A (at 40, 50 of the picture, 40 high).
+    HWND picture = GetDlgItem(p.main, kPicture);
+    RECT client = {};
+    GetClientRect(picture, &client);
+    const float s = client.right / 700.0f;
+    POINT frame = {static_cast<int>(40 * s) + 1, static_cast<int>(70 * s)};
+    ClientToScreen(picture, &frame);
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(frame.x, frame.y) == RGB(255, 0, 255); }));
+    TerminateProcess(p.info.hProcess, 0); // its window would be found in place of the next
+    WaitExit(p);
+
+    // A batch run: the keys come while Wine still holds the program after the Serial
+    // dialog, and are timed by their stamps.
+    ASSERT_TRUE(StartProgram(p, "/t /c 30") && WaitMainWindow(p));
+    HWND dialog = WaitWindow("#32770", "Clavoro Batch-ID");
+    ASSERT_TRUE(dialog != nullptr);
+    for (int id : {1021, 1022, 1023}) {
+        SetDlgItemTextA(dialog, id, "x");
+    }
+    SetDlgItemTextA(dialog, 1028, InFolder("chatter.log").c_str());
+    PressButton(dialog, kContinue);
+    ASSERT_TRUE(WaitGone(dialog) && (dialog = WaitWindow("#32770", "Clavoro Serial Number")));
+    SetDlgItemTextA(dialog, 1024, "SN-1");
+    SetDlgItemTextA(dialog, 1025, "V1");
+    PressButton(dialog, kContinue);
+    ASSERT_TRUE(WaitGone(dialog));
+    PressAgainAfter(p, 80);
+    PressAgainAfter(p, 5);
+    ASSERT_TRUE((dialog = WaitWindow("#32770", "Select the fail reason")));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, 1031)) << "Key chatter";
+    const std::string shown = ChatterShown(p.main);
+    PressButton(dialog, kContinue);
+    ASSERT_TRUE(WaitGone(dialog) && (dialog = WaitWindow("#32770", "Clavoro Serial Number")));
+    PressButton(dialog, 1029); // Exit
+    EXPECT_TRUE(WaitExit(p));
+    std::string log;
+    EXPECT_TRUE(ReadWholeFile("chatter.log", &log));
+    const size_t at = log.find("Key chatter: pressed "); // the /t record, once
+    EXPECT_TRUE(at != log.npos && log.find("Key chatter: pressed", at + 1) == log.npos) << log;
+    EXPECT_NE(log.npos, log.find("User Selection: FAILED\r\n    Chatter: " + shown +
+                                 " after its release\r\n    Failure Reason: Key chatter\r\n"))
+        << log;
+}
