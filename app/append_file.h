@@ -24,6 +24,6 @@ int FlushAppendFile(AppendFile* file);
 void CloseAppendFile(AppendFile* file);
 
 // Text lines as the files hold them: every "\n" of text becomes CR LF. Writes at most
-// size - 1 bytes and a terminating zero; returns the number of bytes written. A text
-// that does not fit is cut, and then still ends in CR LF when it ended in "\n".
+// size - 1 bytes and a terminating zero; returns the number of bytes written. A text that
+// does not fit is cut before the first character that does not, never in a line end.
 size_t ToFileLines(const char* text, char* out, size_t size);
