@@ -11,6 +11,7 @@
 #include "layout/layout_file.h"
 #include "tests/fakes/fake_messages.h"
 #include "tests/temp_path.h"
+#include "tools/common/code_pages.h"
 #include "tools/common/tool_options.h"
 #include "tools/kle2kbl/kbl_writer.h"
 #include "tools/kle2kbl/key_match.h"
@@ -189,6 +190,33 @@ TEST(Kle2kbl, WritesRectanglesLabelsAndNotTestableKeys) {
               "\"VK_SNAPSHOT\",55,\"Prt Sc\",\"true\",\"CVSTATUSNOTEST\",0,284,170,46,46\n"
               "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,332,170,46,46\n");
     EXPECT_EQ(file.notTestable.size(), 2u);
+}
+
+TEST(CodePages, LegendsInTheCodePagesOfTheLayouts) {
+    // UTF-8 legend, code page, the text written, how many characters were transliterated.
+    const struct {
+        const char* legend;
+        int codePage;
+        const char* text;
+        int transliterated;
+    } cases[] = {
+        {"Ü ß é ² €", kWestern, "\xDC \xDF \xE9 \xB2 \x80", 0},
+        {"ÿ", kWestern, "\xFF", 0},
+        {"Ü ø", kShiftJis, "Ue oe", 2},
+        {"ぬ ァ ソ ム ヶ ー ￥ ¥", kShiftJis,
+         "\x82\xCA \x83\x40 \x83\x5C \x83\x80 \x83\x96 \x81\x5B \x81\x8F \x81\x8F", 0},
+        {"無変換 変換 半角/全角 英数", kShiftJis,
+         "\x96\xB3\x95\xCF\x8A\xB7 \x95\xCF\x8A\xB7 \x94\xBC\x8A\x70/\x91\x53\x8A\x70 "
+         "\x89\x70\x90\x94",
+         0},
+        {"無変換 ローマ字 カナ ゖ", kWestern, "Muhen Romaji Kana ke", 4},
+        {"Bild↑ ← Ő \xFF", kWestern, "Bild ^ < ? ?", 4},
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        EXPECT_EQ(ConvertUtf8(c.legend, c.codePage, &text), c.transliterated) << c.legend;
+        EXPECT_EQ(text, c.text) << c.legend;
+    }
 }
 
 // The command line split at blanks, read with two options; "help", "bad: <error>" or the

@@ -17,6 +17,7 @@
 #include "app/app_state.h"
 #include "app/message_box.h"
 #include "layout/layout_file.h"
+#include "tools/common/code_pages.h"
 #include "tools/common/tool_options.h"
 #include "tools/kbdraw/keyboard_picture.h"
 #include "tools/kle2kbl/kbl_writer.h"
@@ -85,7 +86,7 @@ int DrawWrittenLayout(const char* layoutPath, const char* picturePath) {
         FreeLayout(layout);
         return 0;
     }
-    const Picture picture = DrawLayoutPicture(layout->table);
+    const Picture picture = DrawLayoutPicture(layout->table, kWestern);
     FreeLayout(layout);
     if (!SaveBmp(picture, picturePath)) {
         std::fprintf(stderr, "kle2kbl: cannot write %s\n", picturePath);
