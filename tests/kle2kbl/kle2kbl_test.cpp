@@ -61,6 +61,7 @@ TEST(KleReader, BothFormsPropertiesAndErrors) {
         {"[\"!\\n1\",\"<b>Caps</b><br>Lock\",\" a &amp; b&#33;&#x2190;&#;\",\"\\\"\\n'\",\"x:1\"]",
          "!|1@0,0 #1.1; Caps Lock@1,0 #1.2; a & b!\xE2\x86\x90&#;@2,0 #1.3; \"|'@3,0 #1.4; "
          "x:1@4,0 #1.5; "},
+        {"[\"<\",\"<>\",\"a<b>c</b>\"]", "<@0,0 #1.1; <>@1,0 #1.2; ac@2,0 #1.3; "},
         {"[\"A\",]", "error 1:6"},
         {"[\"A\"],\n[{x:1.5,},\"B\"]", "error 2:9"},
         {"[\"A\nB\"]", "error 1:4"},
@@ -242,21 +243,26 @@ std::vector<std::tuple<int, int, int>> CodesOfLayout(const std::string& path) {
 TEST(Kle2kbl, StandardDrawingsGiveTheCodesOfTheBundledLayouts) {
     // Drawing, the bundled layout with the same keys, whether the key codes must be the
     // same too (else the scan codes and extended flags), letters with their scan codes in
-    // the order of the alphabet, and what standard error says.
-    const char* cases[][5] = {
+    // the order of the alphabet, what standard error says, and lines the file holds.
+    const char* cases[][6] = {
         {"ansi104.json", "US104.kbl", "codes", "",
-         "us (United States), from the legends: the legends do not tell; us"},
+         "us (United States), from the legends: the legends do not tell; us", ""},
         {"iso105.txt", "UK105.kbl", "codes", "",
-         "uk (United Kingdom), from the legends: the UK symbols"},
-        {"tkl87.json", "TKL87.kbl", "codes", "", "us (United States), from the legends"},
+         "uk (United Kingdom), from the legends: the UK symbols", ""},
+        {"tkl87.json", "TKL87.kbl", "codes", "", "us (United States), from the legends", ""},
         {"de105.json", "UK105.kbl", "scans", "Y44 Z21",
          "de (German), from the legends: QWERTZ letters (--windows-layout chooses another)|"
-         "row 2, key 17: \"Bild↑\" is written as "
-         "\"Bild ^\" (code page 1252 cannot hold it)"},
+         "row 2, key 17: \"Bild↑\" is written as \"Bild ^\" (code page 1252 cannot hold it)",
+         "\n\"VK_OEM_1\",26,\"\xDC\",|\n'Z',21,\"Z\",|\n\"VK_OEM_PLUS\",27,\"+\",|"
+         "\n\"VK_SCROLL\",70,\"Rollen\",|\n\"VK_PRIOR\",73,\"Bild ^\",|\n\"VK_TAB\",15,\"Tab\","},
         {"fr105.txt", "UK105.kbl", "scans", "A16 M39 Q30 W44 Z17",
-         "fr (French), from the legends: AZERTY"},
+         "fr (French), from the legends: AZERTY",
+         "\n\"VK_OEM_7\",41,\"\xB2\",|\n'1',2,\"&\",|\n\"VK_CAPITAL\",58,\"Verr. maj\","},
+        // Q た, the comma key without its kana, 無変換.
         {"jp109.json", "JP109.kbl", "codes", "",
-         "jp (Japanese), from the legends: a JIS main block"},
+         "jp (Japanese), from the legends: a JIS main block",
+         "\n'Q',16,\"Q \x82\xBD\",|\n\"VK_OEM_COMMA\",51,\",\",|"
+         "\n\"VK_NONCONVERT\",123,\"\x96\xB3\x95\xCF\x8A\xB7\","},
     };
     for (const auto& c : cases) {
         KleDrawing drawing;
@@ -275,6 +281,10 @@ TEST(Kle2kbl, StandardDrawingsGiveTheCodesOfTheBundledLayouts) {
             notes += note + "|";
         }
         EXPECT_NE(notes.find(c[4]), std::string::npos) << notes;
+        std::istringstream lines(c[5]);
+        for (std::string line; std::getline(lines, line, '|');) {
+            EXPECT_NE(file.text.find(line), std::string::npos) << c[0] << ": " << line;
+        }
         const std::string path = TempPath("kle2kbl.kbl");
         std::ofstream(path, std::ios::binary) << file.text;
         auto written = CodesOfLayout(path);
@@ -303,7 +313,7 @@ TEST(Kle2kbl, WritesRectanglesLabelsAndNotTestableKeys) {
     KleDrawing drawing;
     KleError error;
     ASSERT_TRUE(ReadKle("[\"Esc\",\"Fn\",\"\\u00e9t\xC3\xA9\",{x:0.5,w:1.25,h:2,w2:1.5,h2:1,"
-                        "x2:-0.25},\"Enter\"],[\"<\\n,\",\"PrtSc\",\"A\"]",
+                        "x2:-0.25},\"Entrée ↵\"],[\"<\\n,\",\"PrtSc\",\"A\"]",
                         &drawing, &error));
     KblFile file;
     std::string why;
@@ -321,7 +331,8 @@ TEST(Kle2kbl, WritesRectanglesLabelsAndNotTestableKeys) {
               "0,128,\"Fn\",\"false\",\"CVSTATUSNOTEST\",0,284,122,46,46\n"
               "# Not testable: \"\xC3\xA9t\xC3\xA9\" (row 1, key 3) is not a key kle2kbl knows.\n"
               "0,129,\"\xE9t\xE9\",\"false\",\"CVSTATUSNOTEST\",0,332,122,46,46\n"
-              "\"VK_RETURN\",28,\"Enter\",\"false\",\"CVSTATUSUP\",0,404,122,58,94\n"
+              "\"VK_RETURN\",28,\"Entr\xE9"
+              "e\",\"false\",\"CVSTATUSUP\",0,404,122,58,94\n"
               "\"VK_OEM_COMMA\",51,\",\",\"false\",\"CVSTATUSUP\",0,236,170,46,46\n"
               "\"VK_SNAPSHOT\",55,\"Prt Sc\",\"true\",\"CVSTATUSNOTEST\",0,284,170,46,46\n"
               "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,332,170,46,46\n");
