@@ -49,6 +49,18 @@ file(COPY ${DATA}/tkl87.json DESTINATION ${OUT})
 run(0 "tkl87.kbl: 90 keys written, picture tkl87.bmp" -- tkl87.json)
 check_layout(${OUT}/tkl87.kbl)
 
+# National drawings: the Windows layout named on standard error, files kblcheck passes.
+run(0 "Windows layout de (German), from the legends: QWERTZ letters" ${DATA}/de105.json
+    ${OUT}/de.kbl)
+check_layout(${OUT}/de.kbl)
+run(0 "Windows layout jp (Japanese), from the legends" ${DATA}/jp109.json ${OUT}/jp.kbl)
+check_layout(${OUT}/jp.kbl)
+run(0 "Windows layout fr (French), as --windows-layout chose" --windows-layout fr
+    ${DATA}/fr105.txt ${OUT}/fr.kbl)
+check_layout(${OUT}/fr.kbl)
+run(2 "no Windows layout xx; there are: us uk de fr es it ch-de nordic da fi no sv jp"
+    --windows-layout xx ${DATA}/fr105.txt)
+
 file(WRITE ${OUT}/odd.txt "[\"Esc\",\"Fn\",\"Foo\"],\n[{w:7},\"\"]")
 run(3 "row 1, key 3: \"Foo\" is not a key kle2kbl knows; written as not testable"
     ${OUT}/odd.txt)

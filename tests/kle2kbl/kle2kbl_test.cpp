@@ -11,10 +11,12 @@
 #include "layout/layout_file.h"
 #include "tests/fakes/fake_messages.h"
 #include "tests/temp_path.h"
+#include "tools/common/code_pages.h"
 #include "tools/common/tool_options.h"
 #include "tools/kle2kbl/kbl_writer.h"
 #include "tools/kle2kbl/key_match.h"
 #include "tools/kle2kbl/kle_reader.h"
+#include "tools/kle2kbl/windows_layouts.h"
 
 namespace {
 
@@ -59,6 +61,7 @@ TEST(KleReader, BothFormsPropertiesAndErrors) {
         {"[\"!\\n1\",\"<b>Caps</b><br>Lock\",\" a &amp; b&#33;&#x2190;&#;\",\"\\\"\\n'\",\"x:1\"]",
          "!|1@0,0 #1.1; Caps Lock@1,0 #1.2; a & b!\xE2\x86\x90&#;@2,0 #1.3; \"|'@3,0 #1.4; "
          "x:1@4,0 #1.5; "},
+        {"[\"<\",\"<>\",\"a<b>c</b>\"]", "<@0,0 #1.1; <>@1,0 #1.2; ac@2,0 #1.3; "},
         {"[\"A\",]", "error 1:6"},
         {"[\"A\"],\n[{x:1.5,},\"B\"]", "error 2:9"},
         {"[\"A\nB\"]", "error 1:4"},
@@ -77,7 +80,7 @@ std::string Codes(const std::string& text) {
     KleError error;
     EXPECT_TRUE(ReadKle(text, &drawing, &error)) << text;
     std::string out;
-    for (const MatchedKey& key : MatchKeys(drawing.keys)) {
+    for (const MatchedKey& key : MatchKeys(drawing.keys, FindMainBlock(drawing.keys), 0)) {
         out += key.kind == kFnKey ? "fn "
                : key.kind == kUnknownKey
                    ? "? "
@@ -121,6 +124,103 @@ TEST(KeyMatch, SpellingsSidesPadAndUkKeys) {
     }
 }
 
+// "legend=code/scan" (with "e" for an extended key) of the keys that carry the listed
+// legends (their first or second label), after the name of the Windows layout taken.
+std::string PlacedCodes(const std::string& text, const char* layoutName,
+                        const std::string& legends) {
+    KleDrawing drawing;
+    KleError error;
+    EXPECT_TRUE(ReadKle(text, &drawing, &error)) << text;
+    const MainBlock block = FindMainBlock(drawing.keys);
+    std::string why;
+    const int layout = layoutName[0] != '\0'
+                           ? FindWindowsLayout(layoutName)
+                           : InferWindowsLayout(drawing.keys, block.scans, block.board, &why);
+    const std::vector<MatchedKey> keys = MatchKeys(drawing.keys, block, layout);
+    std::string out = kWindowsLayouts[layout].names[0];
+    std::istringstream in(legends);
+    std::string done = " ";
+    for (std::string legend; in >> legend;) {
+        legend = legend.substr(0, legend.find('='));
+        if (done.find(" " + legend + " ") != std::string::npos) {
+            continue;
+        }
+        done += legend + " ";
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (drawing.keys[i].labels[0] == legend || drawing.keys[i].labels[1] == legend) {
+                out += " " + legend + "=" + std::to_string(keys[i].codes.code) + "/" +
+                       std::to_string(keys[i].codes.scan) + (keys[i].codes.extended ? "e" : "");
+            }
+        }
+    }
+    return out;
+}
+
+TEST(KeyMatch, TheMainBlockPlacesNationalKeys) {
+    // Windows layout given ("" to infer it), drawing, then the layout taken and the keys
+    // whose codes differ from those of the US keys with the same legend.
+    const char* cases[][3] = {
+        {"",
+         "[\"°\\n^\",\"!\\n1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\",\"0\",\"?\\nß\",\"`"
+         "\\n´\","
+         "{w:2},\"←\"],[{w:1.5},\"↹\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Z\",\"U\",\"I\",\"O\",\"P\","
+         "\"Ü\","
+         "\"*\\n+\"],[],[{w:1.25},\"⇧\",\">\\n<\",\"Y\"]",
+         "de ^=220/41 ß=219/12 ´=221/13 ←=8/14 Z=90/21 Ü=186/26 +=187/27 <=226/86 Y=89/44"},
+        {"",
+         "[\"²\",\"1\\n&\",\"2\\né\"],[{y:0.25,w:1.5},\"Tab\",\"A\",\"Z\",\"E\",\"R\",\"T\",\"Y\","
+         "\"U\",\"I\","
+         "\"O\",\"P\",\"¨\\n^\",\"£\\n$\"],[{w:1.75},\"Verr.maj\",\"Q\",\"S\",\"D\",\"F\",\"G\","
+         "\"H\","
+         "\"J\",\"K\",\"L\",\"M\",\"%\\nù\",\"µ\\n*\"],[{w:1.25},\"Maj\",\"<\",\"W\",\"X\",\"C\","
+         "\"V\","
+         "\"B\",\"N\",\"?\\n,\",\".\\n;\",\"/\\n:\",\"§\\n!\",\"Maj\"]",
+         "fr ²=222/41 &=49/2 é=50/3 A=65/16 Z=90/17 ^=221/26 $=186/27 Verr.maj=20/58 Q=81/30 "
+         "M=77/39 ù=192/40 *=220/43 W=87/44 ,=188/50 ;=190/51 :=191/52 !=223/53 Maj=16/42 "
+         "Maj=16/54"},
+        {"",
+         "[{w:1.5},\"Tab\"],[{w:1.75},\"Bloq "
+         "Mayús\",\"A\",\"S\",\"D\",\"F\",\"G\",\"H\",\"J\",\"K\","
+         "\"L\",\"Ñ\",\"¨\\n´\",\"Ç\"]",
+         "es Ñ=192/39 ´=222/40 Ç=191/43"},
+        {"",
+         "[{w:1.5},\"Tab\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Y\",\"U\",\"I\",\"O\",\"P\",\"é\\nè\","
+         "\"*\\n+\"],"
+         "[{w:1.75},\"Caps "
+         "Lock\",\"A\",\"S\",\"D\",\"F\",\"G\",\"H\",\"J\",\"K\",\"L\",\"ç\\nò\",\"°\\nà\","
+         "\"§\\nù\"]",
+         "it è=186/26 +=187/27 ò=192/39 à=222/40 ù=191/43"},
+        {"",
+         "[{w:1.5},\"Tab\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Z\",\"U\",\"I\",\"O\",\"P\",\"è\\nü\","
+         "\"!\\n¨\"],"
+         "[{w:1.75},\"Caps "
+         "Lock\",\"A\",\"S\",\"D\",\"F\",\"G\",\"H\",\"J\",\"K\",\"L\",\"é\\nö\",\"à\\nä\","
+         "\"£\\n$\"]",
+         "ch-de Z=90/21 ü=186/26 ¨=192/27 ö=222/39 ä=220/40 $=223/43"},
+        {"",
+         "[\"½\\n§\",\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\",\"0\",\"?\\n+\",\"`"
+         "\\n´\"],"
+         "[{w:1.5},\"Tab\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Y\",\"U\",\"I\",\"O\",\"P\",\"Å\",\"^"
+         "\\n¨\"]",
+         "nordic §=220/41 +=187/12 ´=219/13 Å=221/26 ¨=186/27"},
+        // A US drawing with the German codes: letters by their legends, the rest by place.
+        {"de",
+         "[\"~\\n`\",\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\",\"0\",\"_\\n-\"],"
+         "[{w:1.5},\"Tab\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Y\"]",
+         "de `=220/41 -=219/12 Y=89/21"},
+        // A 60% board: Esc in the place of `; a 65% board: the arrow and Del after Shift.
+        {"",
+         "[\"Esc\",\"1\"],[{w:1.5},\"Tab\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Y\",\"U\",\"I\",\"O\","
+         "\"P\",\"[\",\"]\",{w:1.5},\"\\\\\",\"Del\"],[],[{w:2.25},\"Shift\",\"Z\",\"X\",\"C\","
+         "\"V\",\"B\","
+         "\"N\",\"M\",\",\",\".\",\"/\",{w:1.75},\"Shift\",\"↑\",\"End\"]",
+         "us Esc=27/1 Del=46/83e ↑=38/72e End=35/79e"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PlacedCodes(c[1], c[0], c[2]), c[2]) << c[1];
+    }
+}
+
 // (key code, scan code, extended) of every record, sorted, read by the program's reader.
 std::vector<std::tuple<int, int, int>> CodesOfLayout(const std::string& path) {
     shownMessages.clear();
@@ -141,24 +241,70 @@ std::vector<std::tuple<int, int, int>> CodesOfLayout(const std::string& path) {
 }
 
 TEST(Kle2kbl, StandardDrawingsGiveTheCodesOfTheBundledLayouts) {
-    const char* pairs[][2] = {
-        {"ansi104.json", "US104.kbl"}, {"iso105.txt", "UK105.kbl"}, {"tkl87.json", "TKL87.kbl"}};
-    for (const auto& pair : pairs) {
+    // Drawing, the bundled layout with the same keys, whether the key codes must be the
+    // same too (else the scan codes and extended flags), letters with their scan codes in
+    // the order of the alphabet, what standard error says, and lines the file holds.
+    const char* cases[][6] = {
+        {"ansi104.json", "US104.kbl", "codes", "",
+         "us (United States), from the legends: the legends do not tell; us", ""},
+        {"iso105.txt", "UK105.kbl", "codes", "",
+         "uk (United Kingdom), from the legends: the UK symbols", ""},
+        {"tkl87.json", "TKL87.kbl", "codes", "", "us (United States), from the legends", ""},
+        {"de105.json", "UK105.kbl", "scans", "Y44 Z21",
+         "de (German), from the legends: QWERTZ letters (--windows-layout chooses another)|"
+         "row 2, key 17: \"Bild↑\" is written as \"Bild ^\" (code page 1252 cannot hold it)",
+         "\n\"VK_OEM_1\",26,\"\xDC\",|\n'Z',21,\"Z\",|\n\"VK_OEM_PLUS\",27,\"+\",|"
+         "\n\"VK_SCROLL\",70,\"Rollen\",|\n\"VK_PRIOR\",73,\"Bild ^\",|\n\"VK_TAB\",15,\"Tab\","},
+        {"fr105.txt", "UK105.kbl", "scans", "A16 M39 Q30 W44 Z17",
+         "fr (French), from the legends: AZERTY",
+         "\n\"VK_OEM_7\",41,\"\xB2\",|\n'1',2,\"&\",|\n\"VK_CAPITAL\",58,\"Verr. maj\","},
+        // Q た, the comma key without its kana, 無変換.
+        {"jp109.json", "JP109.kbl", "codes", "",
+         "jp (Japanese), from the legends: a JIS main block",
+         "\n'Q',16,\"Q \x82\xBD\",|\n\"VK_OEM_COMMA\",51,\",\",|"
+         "\n\"VK_NONCONVERT\",123,\"\x96\xB3\x95\xCF\x8A\xB7\","},
+    };
+    for (const auto& c : cases) {
         KleDrawing drawing;
         KleError error;
         ASSERT_TRUE(
-            ReadKle(FileText(std::string(CLAVORO_TEST_DATA "/kle/") + pair[0]), &drawing, &error));
+            ReadKle(FileText(std::string(CLAVORO_TEST_DATA "/kle/") + c[0]), &drawing, &error));
         KblFile file;
         std::string why;
-        ASSERT_EQ(MakeKblFile(drawing, pair[0], true, &file, &why), 1) << why;
-        EXPECT_TRUE(file.notTestable.empty()) << pair[0];
-        EXPECT_NE(std::string::npos, file.text.find("# Left and right Shift")) << pair[0];
-        EXPECT_EQ(pair[0] == std::string("iso105.txt"),
+        ASSERT_EQ(MakeKblFile(drawing, c[0], true, -1, &file, &why), 1) << why;
+        EXPECT_TRUE(file.notTestable.empty()) << c[0];
+        EXPECT_NE(std::string::npos, file.text.find("# Left and right Shift")) << c[0];
+        EXPECT_EQ(std::string(c[1]) != "US104.kbl" && std::string(c[1]) != "TKL87.kbl",
                   file.text.find("in two parts") != file.text.npos);
+        std::string notes;
+        for (const std::string& note : file.notes) {
+            notes += note + "|";
+        }
+        EXPECT_NE(notes.find(c[4]), std::string::npos) << notes;
+        std::istringstream lines(c[5]);
+        for (std::string line; std::getline(lines, line, '|');) {
+            EXPECT_NE(file.text.find(line), std::string::npos) << c[0] << ": " << line;
+        }
         const std::string path = TempPath("kle2kbl.kbl");
         std::ofstream(path, std::ios::binary) << file.text;
-        EXPECT_EQ(CodesOfLayout(path), CodesOfLayout(std::string(CLAVORO_LAYOUTS "/") + pair[1]))
-            << pair[0];
+        auto written = CodesOfLayout(path);
+        auto bundled = CodesOfLayout(std::string(CLAVORO_LAYOUTS "/") + c[1]);
+        std::string letters;
+        for (auto* codes : {&written, &bundled}) {
+            for (auto& k : *codes) {
+                const int code = std::get<0>(k);
+                if (codes == &written && code >= 'A' && code <= 'Z' &&
+                    std::string(c[3]).find(static_cast<char>(code)) != std::string::npos) {
+                    letters += (letters.empty() ? "" : " ") +
+                               std::string(1, static_cast<char>(code)) +
+                               std::to_string(std::get<1>(k));
+                }
+                std::get<0>(k) = c[2] == std::string("codes") ? code : 0;
+            }
+            std::sort(codes->begin(), codes->end());
+        }
+        EXPECT_EQ(written, bundled) << c[0];
+        EXPECT_EQ(letters, c[3]);
         std::remove(path.c_str());
     }
 }
@@ -167,15 +313,16 @@ TEST(Kle2kbl, WritesRectanglesLabelsAndNotTestableKeys) {
     KleDrawing drawing;
     KleError error;
     ASSERT_TRUE(ReadKle("[\"Esc\",\"Fn\",\"\\u00e9t\xC3\xA9\",{x:0.5,w:1.25,h:2,w2:1.5,h2:1,"
-                        "x2:-0.25},\"Enter\"],[\"<\\n,\",\"PrtSc\",\"A\"]",
+                        "x2:-0.25},\"Entrée ↵\"],[\"<\\n,\",\"PrtSc\",\"A\"]",
                         &drawing, &error));
     KblFile file;
     std::string why;
-    ASSERT_EQ(MakeKblFile(drawing, "pad.json", false, &file, &why), 1);
+    ASSERT_EQ(MakeKblFile(drawing, "pad.json", false, -1, &file, &why), 1);
     EXPECT_EQ(file.text,
               "# Written by kle2kbl from pad.json: 7 keys.\n"
               "# Each line: key code, scan code, \"label\", \"extended\", \"start status\",\n"
               "# highlight, left, top, width, height (rectangle on the 700 x 340 picture).\n"
+              "# Codes of the Windows layout us (United States), labels in code page 1252.\n"
               "# Windows keeps the key-down of Print Screen for itself and sends programs\n"
               "# only its key-up, so the key is listed as not testable.\n"
               "# A key drawn in two parts (an ISO Enter) has the rectangle of its larger part.\n"
@@ -183,12 +330,40 @@ TEST(Kle2kbl, WritesRectanglesLabelsAndNotTestableKeys) {
               "# Not testable: \"Fn\" (row 1, key 2) sends nothing to the PC.\n"
               "0,128,\"Fn\",\"false\",\"CVSTATUSNOTEST\",0,284,122,46,46\n"
               "# Not testable: \"\xC3\xA9t\xC3\xA9\" (row 1, key 3) is not a key kle2kbl knows.\n"
-              "0,129,\"t\",\"false\",\"CVSTATUSNOTEST\",0,332,122,46,46\n"
-              "\"VK_RETURN\",28,\"Enter\",\"false\",\"CVSTATUSUP\",0,404,122,58,94\n"
+              "0,129,\"\xE9t\xE9\",\"false\",\"CVSTATUSNOTEST\",0,332,122,46,46\n"
+              "\"VK_RETURN\",28,\"Entr\xE9"
+              "e\",\"false\",\"CVSTATUSUP\",0,404,122,58,94\n"
               "\"VK_OEM_COMMA\",51,\",\",\"false\",\"CVSTATUSUP\",0,236,170,46,46\n"
               "\"VK_SNAPSHOT\",55,\"Prt Sc\",\"true\",\"CVSTATUSNOTEST\",0,284,170,46,46\n"
               "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,332,170,46,46\n");
     EXPECT_EQ(file.notTestable.size(), 2u);
+}
+
+TEST(CodePages, LegendsInTheCodePagesOfTheLayouts) {
+    // UTF-8 legend, code page, the text written, how many characters were transliterated.
+    const struct {
+        const char* legend;
+        int codePage;
+        const char* text;
+        int transliterated;
+    } cases[] = {
+        {"Ü ß é ² €", kWestern, "\xDC \xDF \xE9 \xB2 \x80", 0},
+        {"ÿ", kWestern, "\xFF", 0},
+        {"Ü ø", kShiftJis, "Ue oe", 2},
+        {"ぬ ァ ソ ム ヶ ー ￥ ¥", kShiftJis,
+         "\x82\xCA \x83\x40 \x83\x5C \x83\x80 \x83\x96 \x81\x5B \x81\x8F \x81\x8F", 0},
+        {"無変換 変換 半角/全角 英数", kShiftJis,
+         "\x96\xB3\x95\xCF\x8A\xB7 \x95\xCF\x8A\xB7 \x94\xBC\x8A\x70/\x91\x53\x8A\x70 "
+         "\x89\x70\x90\x94",
+         0},
+        {"無変換 ローマ字 カナ ゖ", kWestern, "Muhen Romaji Kana ke", 4},
+        {"Bild↑ ← Ő \xFF", kWestern, "Bild ^ < ? ?", 4},
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        EXPECT_EQ(ConvertUtf8(c.legend, c.codePage, &text), c.transliterated) << c.legend;
+        EXPECT_EQ(text, c.text) << c.legend;
+    }
 }
 
 // The command line split at blanks, read with two options; "help", "bad: <error>" or the

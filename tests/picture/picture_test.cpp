@@ -8,6 +8,7 @@
 
 #include "app/about_box.h"
 #include "engine/key_drawing.h"
+#include "tools/common/code_pages.h"
 #include "tools/kbdraw/keyboard_picture.h"
 #include "tools/kbdraw/pixel_font.h"
 
@@ -84,7 +85,7 @@ TEST(PixelFont, WidthsAndInk) {
     for (const auto& c : cases) {
         EXPECT_EQ(c.width, TextWidth(c.text, c.n, c.scale)) << c.text << " " << c.n;
     }
-    EXPECT_EQ(0, GlyphWidth('\x7f') + GlyphWidth('\xe9') + GlyphWidth('\x1f'));
+    EXPECT_EQ(0, GlyphWidth('\x7f') + GlyphWidth('\x81') + GlyphWidth('\xc0') + GlyphWidth('\x1f'));
     EXPECT_EQ(8, GlyphWidth(' ') + GlyphWidth('~')) << "the first and the last glyph";
 
     Picture p = MakePicture(20, 12, 0xFFFFFF);
@@ -126,6 +127,21 @@ TEST(FitLabel, WrapsAtBlanksAndCutsWhatCannotFit) {
     }
 }
 
+TEST(PictureText, WesternLettersDrawnTheRestTransliterated) {
+    const char* cases[][3] = {
+        // label, its code page, the text drawn
+        {"\xC4 \xDF \xE9 \xA7", "1252", "\xC4 \xDF \xE9 \xA7"}, // Ä ß é §: the font has them
+        {"\xC0\xBD\x80", "1252", "A1/2EUR"},                    // À ½ €: it has not
+        {"1 \x82\xCA", "932", "1 nu"},                          // 1 ぬ
+        {"\x96\xB3\x95\xCF\x8A\xB7 \x81\x8F \xB1", "932", "Muhen Yen ?"}, // 無変換 ￥, half-width ｱ
+        {"\x83\x80\x82", "932", "mu?"}, // ム (after the gap at 0x837F), a lead byte alone
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PictureText(c[0], std::string(c[1]) == "932" ? kShiftJis : kWestern), c[2])
+            << c[0];
+    }
+}
+
 KeyRecord Key(int32_t code, const char* label, int left, int top, int width, int height) {
     KeyRecord k = {};
     k.keyCode = code, k.label = const_cast<char*>(label), k.left = left, k.top = top;
@@ -147,7 +163,7 @@ TEST(DrawLayoutPicture, KeysSitOnABodyAndMouseButtonsOnAMouse) {
         Key(70, "", 100, 200, 40, 0),
         Key(kEndCode, "", 0, 0, 0, 0),
     };
-    const Picture p = DrawLayoutPicture(table);
+    const Picture p = DrawLayoutPicture(table, kWestern);
     ASSERT_EQ(kPictureWidth * kPictureHeight, static_cast<int>(p.pixels.size()));
     const auto at = [&](int x, int y) { return p.pixels[y * p.width + x]; };
     const uint32_t desk = at(5, 5), body = at(145, 115), cap = at(120, 115);
@@ -165,7 +181,8 @@ TEST(DrawLayoutPicture, KeysSitOnABodyAndMouseButtonsOnAMouse) {
         }
     }
     EXPECT_TRUE(differences > 5 && differences < 40) << differences;
-    EXPECT_EQ(kPictureWidth * kPictureHeight, CountColour(DrawLayoutPicture(table + 9), desk));
+    EXPECT_EQ(kPictureWidth * kPictureHeight,
+              CountColour(DrawLayoutPicture(table + 9, kWestern), desk));
 }
 
 } // namespace

@@ -2,12 +2,13 @@
 // build of the bundled layouts. The layout is read by the program's own reader, so a
 // file that draws is a file that loads.
 //
-//   kbdraw layout.kbl [picture.bmp]
+//   kbdraw [--code-page 932] layout.kbl [picture.bmp]
 //
 // Without a picture name the picture goes beside the layout, with the same name and
 // the extension .bmp (the name the program looks for). The picture is 700 x 340, 24 bits
 // per pixel: the keyboard body, a keycap with its label for every key rectangle and a
-// mouse around the mouse-button rectangles. Exit status: 0 drawn, 1 the layout does not
+// mouse around the mouse-button rectangles. The labels are read in code page 1252, or in
+// Shift-JIS with --code-page 932 (a Japanese layout). Exit status: 0 drawn, 1 the layout does not
 // load or the picture cannot be written, 2 bad command line.
 #include <cstdio>
 #include <string>
@@ -15,6 +16,7 @@
 #include "app/app_state.h"
 #include "app/message_box.h"
 #include "layout/layout_file.h"
+#include "tools/common/code_pages.h"
 #include "tools/common/tool_options.h"
 #include "tools/kbdraw/keyboard_picture.h"
 
@@ -35,9 +37,10 @@ static std::string PictureNameFor(const std::string& layoutPath) {
 }
 
 int main(int argc, char** argv) {
-    const char* usage = "usage: kbdraw layout.kbl [picture.bmp]\n";
+    const char* usage = "usage: kbdraw [--code-page 1252|932] layout.kbl [picture.bmp]\n";
+    const ToolOption options[] = {{"--code-page", 1}};
     ToolArgs args;
-    const int read = ReadToolArgs(argc, argv, nullptr, 0, &args);
+    const int read = ReadToolArgs(argc, argv, options, 1, &args);
     if (read == kArgsHelp) {
         std::fputs(usage, stdout);
         return 0;
@@ -48,6 +51,15 @@ int main(int argc, char** argv) {
         }
         std::fputs(usage, stderr);
         return 2;
+    }
+    int codePage = kWestern;
+    for (const ToolArg& option : args.options) {
+        codePage = std::string(option.value) == "932" ? kShiftJis : kWestern;
+        if (codePage == kWestern && std::string(option.value) != "1252") {
+            std::fprintf(stderr, "kbdraw: code page %s: only 1252 and 932 are known\n",
+                         option.value);
+            return 2;
+        }
     }
     ResetAppState();
     ResetAltShortcuts();
@@ -68,7 +80,7 @@ int main(int argc, char** argv) {
     if (!loaded) {
         return 1;
     }
-    const Picture picture = DrawLayoutPicture(layout->table);
+    const Picture picture = DrawLayoutPicture(layout->table, codePage);
     const int keys = CountKeys(layout->table);
     FreeLayout(layout);
     if (!SaveBmp(picture, picturePath.c_str())) {

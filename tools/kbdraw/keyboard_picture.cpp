@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "tools/common/code_pages.h"
 #include "tools/kbdraw/pixel_font.h"
 
 namespace {
@@ -157,7 +158,22 @@ void DrawKeycap(Picture* picture, int left, int top, int width, int height, cons
     }
 }
 
-Picture DrawLayoutPicture(const KeyRecord* table) {
+std::string PictureText(const char* label, int codePage) {
+    const std::vector<uint32_t> text = DecodeText(label, codePage);
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        std::string western;
+        if (EncodeChar(text[i], kWestern, &western) && GlyphWidth(western[0]) > 0) {
+            out += western;
+            ++i;
+        } else {
+            i += Transliterate(text, i, &out);
+        }
+    }
+    return out;
+}
+
+Picture DrawLayoutPicture(const KeyRecord* table, int codePage) {
     Picture picture = MakePicture(kPictureWidth, kPictureHeight, kDesk);
 
     Box keys = {0, 0, 0, 0, true};
@@ -196,7 +212,8 @@ Picture DrawLayoutPicture(const KeyRecord* table) {
         } else if (key.keyCode == kModifiedCode || key.keyCode == kCompoundCode) {
             cap = kCombinationCap;
         }
-        DrawKeycap(&picture, key.left, key.top, key.width, key.height, key.label, cap, kCapInk);
+        DrawKeycap(&picture, key.left, key.top, key.width, key.height,
+                   PictureText(key.label, codePage).c_str(), cap, kCapInk);
     }
     return picture;
 }

@@ -1,6 +1,8 @@
 // Drawing of keyboard pictures for layout files: the keyboard body, a keycap with its
 // label for every key rectangle, and a mouse around the mouse-button rectangles.
 #pragma once
+#include <string>
+
 #include "layout/key_table.h"
 #include "tools/bmp/bmp_writer.h"
 
@@ -20,5 +22,11 @@ int FitLabel(const char* label, int width, int height, LabelLines* lines);
 void DrawKeycap(Picture* picture, int left, int top, int width, int height, const char* label,
                 uint32_t cap, uint32_t ink);
 
-// The whole 700 x 340 picture of a key table (closed by its end record).
-Picture DrawLayoutPicture(const KeyRecord* table);
+// A label of the layout, written in the code page (1252 or 932), as the picture's font
+// draws it: ASCII and the Western letters the font has as they are, every other
+// character transliterated (kana in romaji, "Henkan" for 変換).
+std::string PictureText(const char* label, int codePage);
+
+// The whole 700 x 340 picture of a key table (closed by its end record), whose labels
+// are in the code page.
+Picture DrawLayoutPicture(const KeyRecord* table, int codePage);

@@ -5,7 +5,9 @@
 #include <cstdio>
 
 #include "layout/key_names.h"
+#include "tools/common/code_pages.h"
 #include "tools/kle2kbl/key_match.h"
+#include "tools/kle2kbl/windows_layouts.h"
 
 namespace {
 
@@ -25,28 +27,36 @@ bool SecondIsLarger(const KleKey& key) {
     return key.width2 * key.height2 > key.width * key.height;
 }
 
-// Printable ASCII without commas, which a label of a layout line can hold.
-std::string PlainText(const std::string& text) {
+// A label as a layout line can hold it, in the code page: without control characters
+// and commas (a comma alone excepted), at most 24 bytes.
+std::string LayoutLabel(const std::string& utf8, int codePage, int* transliterated) {
+    std::string text;
+    *transliterated = ConvertUtf8(utf8, codePage, &text);
     std::string out;
-    for (char c : text) {
-        if (c >= ' ' && c <= '~' && c != ',' && out.size() < 24) {
-            out += c;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const size_t size =
+            codePage == kShiftJis && ((c >= 0x81 && c <= 0x9F) || c >= 0xE0) ? 2 : 1;
+        if (out.size() + size > 24) {
+            break;
         }
+        if (c >= ' ' && c != 0x7F && (c != ',' || text == ",")) {
+            out += text.substr(i, size);
+        }
+        i += size;
     }
     const size_t first = out.find_first_not_of(' ');
     return first == std::string::npos ? ""
                                       : out.substr(first, out.find_last_not_of(' ') - first + 1);
 }
 
-// The key's first label that a layout can hold, or "?".
-std::string PlainLabel(const KleKey& key) {
-    for (const std::string& label : key.labels) {
-        const std::string plain = PlainText(label);
-        if (!plain.empty()) {
-            return plain;
-        }
+// A label of the code page in UTF-8, for messages.
+std::string Utf8Text(const std::string& text, int codePage) {
+    std::string out;
+    for (uint32_t c : DecodeText(text, codePage)) {
+        EncodeChar(c, kUtf8, &out);
     }
-    return "?";
+    return out;
 }
 
 // A text as it stands in a message or a comment: control characters left out, cut to
@@ -88,7 +98,7 @@ std::string CodeText(int32_t code) {
 }
 
 void WriteHeader(const KleDrawing& drawing, const std::vector<MatchedKey>& matched,
-                 const char* source, bool mouse, KblFile* file) {
+                 const char* source, bool mouse, int layout, KblFile* file) {
     char line[256];
     std::snprintf(line, sizeof line, "# Written by kle2kbl from %s: %d keys%s.\n",
                   ShownText(source).c_str(), static_cast<int>(matched.size()),
@@ -100,6 +110,15 @@ void WriteHeader(const KleDrawing& drawing, const std::vector<MatchedKey>& match
     }
     file->text += "# Each line: key code, scan code, \"label\", \"extended\", \"start status\",\n"
                   "# highlight, left, top, width, height (rectangle on the 700 x 340 picture).\n";
+    std::snprintf(line, sizeof line,
+                  "# Codes of the Windows layout %s (%s), labels in code page %d.\n",
+                  kWindowsLayouts[layout].names[0], kWindowsLayouts[layout].title,
+                  kWindowsLayouts[layout].codePage);
+    file->text += line;
+    if (kWindowsLayouts[layout].codePage == kShiftJis) {
+        file->text += "# The labels are Shift-JIS, as a Japanese Windows shows them; draw the "
+                      "picture\n# again with: kbdraw --code-page 932 <this file>\n";
+    }
     int shifts = 0, snapshots = 0, twoParts = 0;
     for (size_t i = 0; i < matched.size(); ++i) {
         shifts += matched[i].kind == kKnownKey && matched[i].codes.code == 16;
@@ -166,9 +185,9 @@ int PlaceKeys(const std::vector<KleKey>& keys, int left, int top, int width, int
     return unit;
 }
 
-int MakeKblFile(const KleDrawing& drawing, const char* source, bool mouse, KblFile* file,
-                std::string* error) {
-    *file = {"", {}, 0};
+int MakeKblFile(const KleDrawing& drawing, const char* source, bool mouse, int layout,
+                KblFile* file, std::string* error) {
+    *file = {"", {}, {}, 0, kWestern};
     char text[256];
     if (drawing.keys.empty()) {
         *error = "the drawing has no keys";
@@ -192,16 +211,35 @@ int MakeKblFile(const KleDrawing& drawing, const char* source, bool mouse, KblFi
                  "keys have no size)";
         return 0;
     }
-    const std::vector<MatchedKey> matched = MatchKeys(drawing.keys);
-    WriteHeader(drawing, matched, source, mouse, file);
+    const MainBlock block = FindMainBlock(drawing.keys);
+    std::string why = "as --windows-layout chose";
+    if (layout < 0) {
+        layout = InferWindowsLayout(drawing.keys, block.scans, block.board, &why);
+        why = "from the legends: " + why + " (--windows-layout chooses another)";
+    }
+    file->codePage = kWindowsLayouts[layout].codePage;
+    std::snprintf(text, sizeof text, "Windows layout %s (%s), %s", kWindowsLayouts[layout].names[0],
+                  kWindowsLayouts[layout].title, why.c_str());
+    file->notes.push_back(text);
+    const std::vector<MatchedKey> matched = MatchKeys(drawing.keys, block, layout);
+    WriteHeader(drawing, matched, source, mouse, layout, file);
     int unknown = 0;
     for (size_t i = 0; i < matched.size(); ++i) {
         const KleKey& key = drawing.keys[i];
         KeyCodes codes = matched[i].codes;
-        std::string label = codes.label;
+        int transliterated = 0;
+        std::string label = LayoutLabel(matched[i].label, file->codePage, &transliterated);
+        if (transliterated > 0) {
+            std::snprintf(text, sizeof text,
+                          "row %d, key %d: \"%s\" is written as \"%s\" (code page %d cannot "
+                          "hold it)",
+                          key.row, key.position, ShownText(matched[i].label).c_str(),
+                          Utf8Text(label, file->codePage).c_str(), file->codePage);
+            file->notes.push_back(text);
+        }
         bool testable = codes.code != kSnapshotCode;
         if (matched[i].kind != kKnownKey) {
-            label = PlainLabel(key);
+            label = label.empty() ? "?" : label;
             const std::string name = FirstLabel(key);
             const char* why = matched[i].kind == kFnKey ? "sends nothing to the PC"
                                                         : "is not a key kle2kbl knows";

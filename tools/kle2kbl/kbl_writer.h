@@ -20,11 +20,15 @@ int PlaceKeys(const std::vector<KleKey>& keys, int left, int top, int width, int
 struct KblFile {
     std::string text;                     // the layout file
     std::vector<std::string> notTestable; // one line per key written as not testable
+    std::vector<std::string> notes;       // the Windows layout taken, labels transliterated
     int keys;                             // key lines, the mouse buttons included
+    int codePage;                         // of the labels
 };
 
 // 1 with the file made; 0 with the reason in *error (a rotated key, no keys, a drawing
 // too large for the picture). source is the input's name for the file's first comment;
 // mouse adds the three mouse buttons below the keyboard, as in the bundled layouts.
-int MakeKblFile(const KleDrawing& drawing, const char* source, bool mouse, KblFile* file,
-                std::string* error);
+// layout is the index of the Windows layout whose codes are written, or -1 for the one
+// the legends show.
+int MakeKblFile(const KleDrawing& drawing, const char* source, bool mouse, int layout,
+                KblFile* file, std::string* error);

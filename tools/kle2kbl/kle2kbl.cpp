@@ -2,13 +2,15 @@
 // drawing, so that a new keyboard model needs no rectangle measured and no code looked
 // up by hand.
 //
-//   kle2kbl [--no-mouse] drawing.json [layout.kbl]
+//   kle2kbl [--no-mouse] [--windows-layout NAME] drawing.json [layout.kbl]
 //
 // The drawing is the JSON file the editor saves or the text of its Raw data tab. The
 // layout goes to layout.kbl (by default the drawing's name with .kbl), its 700 x 340
 // picture beside it with .bmp, drawn from the written file as kbdraw draws it. Keys
 // whose name kle2kbl does not know, and Fn, are written as not testable and listed on
-// standard error. --no-mouse leaves out the three mouse buttons.
+// standard error. --no-mouse leaves out the three mouse buttons. The codes are those of
+// the Windows layout NAME, or of the one the legends show; standard error says which,
+// and names the legends that the labels' code page cannot hold.
 // Exit status: 0 written; 3 written, with keys that need a look; 1 the drawing cannot be
 // read or used (nothing written); 2 bad command line.
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include "app/message_box.h"
 #include "layout/layout_file.h"
 #include "tools/common/tool_options.h"
+#include "tools/kle2kbl/windows_layouts.h"
 #include "tools/kbdraw/keyboard_picture.h"
 #include "tools/kle2kbl/kbl_writer.h"
 #include "tools/kle2kbl/kle_reader.h"
@@ -27,9 +30,11 @@ namespace {
 int readerMessages = 0;
 
 constexpr const char* kUsage =
-    "usage: kle2kbl [--no-mouse] drawing.json [layout.kbl]\n"
+    "usage: kle2kbl [--no-mouse] [--windows-layout NAME] drawing.json [layout.kbl]\n"
     "  writes the layout (default: the drawing's name with .kbl) and its picture (.bmp)\n"
     "  --no-mouse  leave out the three mouse buttons\n"
+    "  --windows-layout NAME  the codes of this Windows layout (default: the one the\n"
+    "    legends show): us uk de fr es it ch-de nordic (da fi no sv) jp\n"
     "exit status: 0 written, 3 written with not-testable keys to look at,\n"
     "  1 the drawing cannot be read or used, 2 bad command line\n";
 
@@ -71,7 +76,7 @@ bool WriteWholeFile(const char* path, const std::string& text) {
 
 // Reads the written layout back with the program's own reader and draws its picture;
 // 1 when both worked.
-int DrawWrittenLayout(const char* layoutPath, const char* picturePath) {
+int DrawWrittenLayout(const char* layoutPath, const char* picturePath, int codePage) {
     ResetAppState();
     ResetAltShortcuts();
     LineList lines = {nullptr};
@@ -85,7 +90,7 @@ int DrawWrittenLayout(const char* layoutPath, const char* picturePath) {
         FreeLayout(layout);
         return 0;
     }
-    const Picture picture = DrawLayoutPicture(layout->table);
+    const Picture picture = DrawLayoutPicture(layout->table, codePage);
     FreeLayout(layout);
     if (!SaveBmp(picture, picturePath)) {
         std::fprintf(stderr, "kle2kbl: cannot write %s\n", picturePath);
@@ -105,9 +110,9 @@ int ShowMessage(WindowHandle, const char* text, const char* caption, MessageIcon
 }
 
 int main(int argc, char** argv) {
-    const ToolOption options[] = {{"--no-mouse", 0}};
+    const ToolOption options[] = {{"--no-mouse", 0}, {"--windows-layout", 1}};
     ToolArgs args;
-    const int read = ReadToolArgs(argc, argv, options, 1, &args);
+    const int read = ReadToolArgs(argc, argv, options, 2, &args);
     if (read == kArgsHelp) {
         std::fputs(kUsage, stdout);
         return 0;
@@ -119,7 +124,16 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    const bool mouse = args.options.empty();
+    bool mouse = true;
+    int layout = -1;
+    for (const ToolArg& option : args.options) {
+        mouse = mouse && option.option != 0;
+        if (option.option == 1 && (layout = FindWindowsLayout(option.value)) < 0) {
+            std::fprintf(stderr, "kle2kbl: no Windows layout %s; there are: %s\n", option.value,
+                         WindowsLayoutNames().c_str());
+            return 2;
+        }
+    }
     const char* input = args.operands[0];
     const std::string layoutPath =
         args.operands.size() == 2 ? args.operands[1] : WithExtension(input, ".kbl");
@@ -143,7 +157,7 @@ int main(int argc, char** argv) {
     }
     KblFile file;
     std::string why;
-    if (!MakeKblFile(drawing, FileName(input).c_str(), mouse, &file, &why)) {
+    if (!MakeKblFile(drawing, FileName(input).c_str(), mouse, layout, &file, &why)) {
         std::fprintf(stderr, "kle2kbl: %s: %s; nothing written\n", input, why.c_str());
         return 1;
     }
@@ -151,7 +165,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kle2kbl: cannot write %s\n", layoutPath.c_str());
         return 1;
     }
-    if (!DrawWrittenLayout(layoutPath.c_str(), picturePath.c_str())) {
+    for (const std::string& note : file.notes) {
+        std::fprintf(stderr, "kle2kbl: %s\n", note.c_str());
+    }
+    if (!DrawWrittenLayout(layoutPath.c_str(), picturePath.c_str(), file.codePage)) {
         return 1;
     }
     std::printf("%s: %d keys written, picture %s\n", layoutPath.c_str(), file.keys,

@@ -294,11 +294,12 @@ std::string DecodeEntity(const std::string& text, size_t i, size_t* length) {
 std::string CleanLabel(const std::string& label) {
     std::string out;
     for (size_t i = 0; i < label.size();) {
-        if (label[i] == '<') {
-            const size_t end = label.find('>', i);
-            if (end == std::string::npos) {
-                break;
-            }
+        // A tag starts with a letter or a slash; a "<" alone is the legend of a key.
+        const char next = i + 1 < label.size() ? label[i + 1] : '\0';
+        const bool tagStart =
+            next == '/' || (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z');
+        const size_t end = label.find('>', i);
+        if (label[i] == '<' && tagStart && end != std::string::npos) {
             const std::string tag = label.substr(i, end - i + 1);
             if (tag.compare(0, 3, "<br") == 0 || tag.compare(0, 3, "<BR") == 0) {
                 out += ' ';
