@@ -10,7 +10,7 @@ namespace {
 
 const char* const kLayout = "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,40,50,60,40\r\n"
                             "'B',48,\"B\",\"false\",\"CVSTATUSUP\",0,140,50,60,40\r\n";
-const int kChatterKey = 1049, kChatterCount = 1051, kContinue = 1033;
+const int kChatterKey = 1049, kChatterCount = 1051;
 
 // A at rest, tapped, released for gapMs, pressed again and held a moment.
 void PressAgainAfter(const Program& p, int gapMs) {
@@ -57,27 +57,14 @@ TEST(Chatter, key_pressed_again_5_ms_after_its_release) {
 
     // A batch run: the keys come while Wine still holds the program after the Serial
     // dialog, and are timed by their stamps.
-    ASSERT_TRUE(StartProgram(p, "/t /c 30") && WaitMainWindow(p));
-    HWND dialog = WaitWindow("#32770", "Clavoro Batch-ID");
-    ASSERT_TRUE(dialog != nullptr);
-    for (int id : {1021, 1022, 1023}) {
-        SetDlgItemTextA(dialog, id, "x");
-    }
-    SetDlgItemTextA(dialog, 1028, InFolder("chatter.log").c_str());
-    PressButton(dialog, kContinue);
-    ASSERT_TRUE(WaitGone(dialog) && (dialog = WaitWindow("#32770", "Clavoro Serial Number")));
-    SetDlgItemTextA(dialog, 1024, "SN-1");
-    SetDlgItemTextA(dialog, 1025, "V1");
-    PressButton(dialog, kContinue);
-    ASSERT_TRUE(WaitGone(dialog));
+    HWND dialog = StartBatchRun(p, "/t /c 30", InFolder("chatter.log"));
+    ASSERT_TRUE(dialog != nullptr && WaitGone(dialog) && Answer(kSerialTitle, kContinue, "SN-1"));
     PressAgainAfter(p, 80);
     PressAgainAfter(p, 5);
-    ASSERT_TRUE((dialog = WaitWindow("#32770", "Select the fail reason")));
-    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, 1031)) << "Key chatter";
+    ASSERT_TRUE((dialog = WaitWindow("#32770", kFailTitle)));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, kKeyChatter));
     const std::string shown = ChatterShown(p.main);
-    PressButton(dialog, kContinue);
-    ASSERT_TRUE(WaitGone(dialog) && (dialog = WaitWindow("#32770", "Clavoro Serial Number")));
-    PressButton(dialog, 1029); // Exit
+    ASSERT_TRUE(Answer(kFailTitle, kContinue) && Answer(kSerialTitle, kExitDialog));
     EXPECT_TRUE(WaitExit(p));
     std::string log;
     EXPECT_TRUE(ReadWholeFile("chatter.log", &log));

@@ -80,6 +80,23 @@ COLORREF ScreenPixel(int x, int y);
 bool ShowsHatch(HWND main, int x, int y, int width, COLORREF colour);
 const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0);
 
+// ---- batch runs ----
+
+// Controls and titles of the batch dialogs.
+const int kOperator = 1021, kProduct = 1022, kBatch = 1023, kSerial = 1024, kVersion = 1025,
+          kBadRow = 1027, kLogName = 1028, kBadLeds = 1029, kExitDialog = 1029, kKeyChatter = 1031,
+          kContinue = 1033;
+const char* const kSerialTitle = "Clavoro Serial Number";
+const char* const kPassTitle = "Clavoro - Keyboard Passed ?";
+const char* const kFailTitle = "Select the fail reason";
+// Starts a batch run and fills the Operator dialog with the log at logPath; the dialog,
+// after Continue was pressed, or null.
+HWND StartBatchRun(Program& p, const char* arguments, const std::string& logPath);
+// Waits for the dialog, enters a serial number, ticks a radio button (each if given),
+// presses the button and waits only until the dialog is hidden: the keys that follow
+// come at once, as an operator's would.
+bool Answer(const char* title, int button, const char* serial = nullptr, int radio = 0);
+
 // Controls of the main window.
 const int kExitButton = 1003, kLayoutList = 1004, kClearButton = 1005, kPicture = 1006,
           kFailButton = 1007, kWindowsCode = 1008, kBiosCode = 1009, kDepressTime = 1010,

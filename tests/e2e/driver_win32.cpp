@@ -312,3 +312,35 @@ bool ShowsHatch(HWND main, int x, int y, int width, COLORREF colour) {
     }
     return false;
 }
+
+HWND StartBatchRun(Program& p, const char* arguments, const std::string& logPath) {
+    if (!StartProgram(p, arguments) || !WaitMainWindow(p)) {
+        return nullptr;
+    }
+    HWND dialog = WaitWindow("#32770", "Clavoro Batch-ID");
+    if (dialog != nullptr) {
+        SetDlgItemTextA(dialog, kOperator, "Operator 7");
+        SetDlgItemTextA(dialog, kProduct, "KB-105");
+        SetDlgItemTextA(dialog, kBatch, "Lot 7");
+        SetDlgItemTextA(dialog, kLogName, logPath.c_str());
+        PressButton(dialog, kContinue);
+    }
+    return dialog;
+}
+
+bool Answer(const char* title, int button, const char* serial, int radio) {
+    HWND dialog = WaitWindow("#32770", title);
+    if (dialog == nullptr) {
+        return false;
+    }
+    if (serial != nullptr) {
+        SetDlgItemTextA(dialog, kSerial, serial);
+        SetDlgItemTextA(dialog, kVersion, "V1");
+    }
+    if (radio != 0) {
+        PostMessageA(GetDlgItem(dialog, radio), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return IsDlgButtonChecked(dialog, radio) == BST_CHECKED; }));
+    }
+    PressButton(dialog, button);
+    return WaitGone(dialog);
+}

@@ -10,10 +10,8 @@
 
 namespace {
 
-// Controls of the batch dialogs, and the file name box of the system's file dialog.
-const int kBrowseButton = 1005, kOperator = 1021, kProduct = 1022, kBatch = 1023, kSerial = 1024,
-          kVersion = 1025, kBadRow = 1027, kLogName = 1028, kBadLeds = 1029, kExitDialog = 1029,
-          kContinue = 1033, kFileName = 0x47C;
+// The browse button of the Operator dialog and the file name box of the system's dialog.
+const int kBrowseButton = 1005, kFileName = 0x47C;
 
 const Key kKeyC = {'C', 0x2E, false}, kKeyD = {'D', 0x20, false};
 // E stays untested, so no verdict comes by itself; C and D together within 200 ms fail.
@@ -22,29 +20,6 @@ const char* const kLayout = "'C',46,\"C\",\"false\",\"CVSTATUSUP\",0,10,10,40,40
                             "'E',18,\"E\",\"false\",\"CVSTATUSUP\",0,110,10,40,40\r\n"
                             "\"COMPOUND\",0,\"C+D\",\"false\",\"CVSTATUSFAIL\",0,160,10,40,40,"
                             "200,67,68\r\n";
-const char* const kSerialTitle = "Clavoro Serial Number";
-const char* const kPassTitle = "Clavoro - Keyboard Passed ?";
-const char* const kFailTitle = "Select the fail reason";
-
-// Waits for the dialog, enters a serial number, ticks a radio button (each if given),
-// presses the button and waits only until the dialog is hidden: the keys that follow
-// come at once, as an operator's would.
-bool Answer(const char* title, int button, const char* serial = nullptr, int radio = 0) {
-    HWND dialog = WaitWindow("#32770", title);
-    if (dialog == nullptr) {
-        return false;
-    }
-    if (serial != nullptr) {
-        SetDlgItemTextA(dialog, kSerial, serial);
-        SetDlgItemTextA(dialog, kVersion, "V1");
-    }
-    if (radio != 0) {
-        PostMessageA(GetDlgItem(dialog, radio), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitUntil([&] { return IsDlgButtonChecked(dialog, radio) == BST_CHECKED; }));
-    }
-    PressButton(dialog, button);
-    return WaitGone(dialog);
-}
 
 // C tapped, D pressed 1 s after C and held 400 ms, nothing else sent or read between the
 // events: D's depress time and the lag between the two presses, which are too far apart
@@ -62,23 +37,6 @@ void TypeApart(const Program& p, const char* when) {
     EXPECT_TRUE(depress >= 380 && depress <= 600) << when << ": depress " << depress << " ms";
     EXPECT_TRUE(lag >= 950 && lag <= 1200) << when << ": lag " << lag << " ms";
     EXPECT_TRUE(WindowOf("#32770", kFailTitle) == nullptr);
-}
-
-// Starts a batch run and fills the Operator dialog with the log at logPath; the dialog,
-// after Continue was pressed, or null.
-HWND StartBatchRun(Program& p, const char* arguments, const std::string& logPath) {
-    if (!StartProgram(p, arguments) || !WaitMainWindow(p)) {
-        return nullptr;
-    }
-    HWND dialog = WaitWindow("#32770", "Clavoro Batch-ID");
-    if (dialog != nullptr) {
-        SetDlgItemTextA(dialog, kOperator, "Operator 7");
-        SetDlgItemTextA(dialog, kProduct, "KB-105");
-        SetDlgItemTextA(dialog, kBatch, "Lot 7");
-        SetDlgItemTextA(dialog, kLogName, logPath.c_str());
-        PressButton(dialog, kContinue);
-    }
-    return dialog;
 }
 
 // taps presses and releases of key at eventsPerSecond, sent in slices of 10 ms; the tick
