@@ -12,6 +12,7 @@
 #include "app/os_version_win32.h"
 #include "app/settings.h"
 #include "app/trace.h"
+#include "engine/engine_seams.h"
 #include "engine/key_drawing.h"
 #include "engine/key_engine.h"
 #include "engine/led_test.h"
@@ -165,6 +166,8 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
 LRESULT OnTimer(HWND window, WPARAM timer) {
     if (timer == kLedTimer) {
         LedTestTick();
+    } else if (timer == kStatisticsTimer) {
+        UpdateStatistics(Handle(window));
     } else if (timer == kHostPollTimer && !IsRunRequested()) {
         if (ledTestRunning) {
             StopLedTest();

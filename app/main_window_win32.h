@@ -1,5 +1,5 @@
 // The main window (Win32): its class procedure, the set-up of its controls and the
-// help page. Included by the Win32 files of app/ only.
+// help page. Included by Win32 files only.
 #pragma once
 #include <windows.h>
 
@@ -14,6 +14,8 @@ void LayOutMainWindow(HWND window, int width, int height);
 // Opens <program folder>\help\html\<page> with the default browser.
 void OpenHelpPage(HWND owner, const char* page);
 
-// Main-window timers: the LED test's and the host poll of a plug-in run.
+// Main-window timers: the LED test's, the host poll of a plug-in run, and the statistics
+// texts written once a burst of input has been handled.
 constexpr UINT_PTR kLedTimer = 1;
 constexpr UINT_PTR kHostPollTimer = 2;
+constexpr UINT_PTR kStatisticsTimer = 3;
