@@ -156,69 +156,25 @@ std::string PlacedCodes(const std::string& text, const char* layoutName,
     return out;
 }
 
+// The cases of national_rows.txt: the Windows layout taken and the codes of the keys that
+// differ from the US keys with the same legends.
 TEST(KeyMatch, TheMainBlockPlacesNationalKeys) {
-    // Windows layout given ("" to infer it), drawing, then the layout taken and the keys
-    // whose codes differ from those of the US keys with the same legend.
-    const char* cases[][3] = {
-        {"",
-         "[\"°\\n^\",\"!\\n1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\",\"0\",\"?\\nß\",\"`"
-         "\\n´\","
-         "{w:2},\"←\"],[{w:1.5},\"↹\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Z\",\"U\",\"I\",\"O\",\"P\","
-         "\"Ü\","
-         "\"*\\n+\"],[],[{w:1.25},\"⇧\",\">\\n<\",\"Y\"]",
-         "de ^=220/41 ß=219/12 ´=221/13 ←=8/14 Z=90/21 Ü=186/26 +=187/27 <=226/86 Y=89/44"},
-        {"",
-         "[\"²\",\"1\\n&\",\"2\\né\"],[{y:0.25,w:1.5},\"Tab\",\"A\",\"Z\",\"E\",\"R\",\"T\",\"Y\","
-         "\"U\",\"I\","
-         "\"O\",\"P\",\"¨\\n^\",\"£\\n$\"],[{w:1.75},\"Verr.maj\",\"Q\",\"S\",\"D\",\"F\",\"G\","
-         "\"H\","
-         "\"J\",\"K\",\"L\",\"M\",\"%\\nù\",\"µ\\n*\"],[{w:1.25},\"Maj\",\"<\",\"W\",\"X\",\"C\","
-         "\"V\","
-         "\"B\",\"N\",\"?\\n,\",\".\\n;\",\"/\\n:\",\"§\\n!\",\"Maj\"]",
-         "fr ²=222/41 &=49/2 é=50/3 A=65/16 Z=90/17 ^=221/26 $=186/27 Verr.maj=20/58 Q=81/30 "
-         "M=77/39 ù=192/40 *=220/43 W=87/44 ,=188/50 ;=190/51 :=191/52 !=223/53 Maj=16/42 "
-         "Maj=16/54"},
-        {"",
-         "[{w:1.5},\"Tab\"],[{w:1.75},\"Bloq "
-         "Mayús\",\"A\",\"S\",\"D\",\"F\",\"G\",\"H\",\"J\",\"K\","
-         "\"L\",\"Ñ\",\"¨\\n´\",\"Ç\"]",
-         "es Ñ=192/39 ´=222/40 Ç=191/43"},
-        {"",
-         "[{w:1.5},\"Tab\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Y\",\"U\",\"I\",\"O\",\"P\",\"é\\nè\","
-         "\"*\\n+\"],"
-         "[{w:1.75},\"Caps "
-         "Lock\",\"A\",\"S\",\"D\",\"F\",\"G\",\"H\",\"J\",\"K\",\"L\",\"ç\\nò\",\"°\\nà\","
-         "\"§\\nù\"]",
-         "it è=186/26 +=187/27 ò=192/39 à=222/40 ù=191/43"},
-        {"",
-         "[{w:1.5},\"Tab\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Z\",\"U\",\"I\",\"O\",\"P\",\"è\\nü\","
-         "\"!\\n¨\"],"
-         "[{w:1.75},\"Caps "
-         "Lock\",\"A\",\"S\",\"D\",\"F\",\"G\",\"H\",\"J\",\"K\",\"L\",\"é\\nö\",\"à\\nä\","
-         "\"£\\n$\"]",
-         "ch-de Z=90/21 ü=186/26 ¨=192/27 ö=222/39 ä=220/40 $=223/43"},
-        {"",
-         "[\"½\\n§\",\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\",\"0\",\"?\\n+\",\"`"
-         "\\n´\"],"
-         "[{w:1.5},\"Tab\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Y\",\"U\",\"I\",\"O\",\"P\",\"Å\",\"^"
-         "\\n¨\"]",
-         "nordic §=220/41 +=187/12 ´=219/13 Å=221/26 ¨=186/27"},
-        // A US drawing with the German codes: letters by their legends, the rest by place.
-        {"de",
-         "[\"~\\n`\",\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\",\"0\",\"_\\n-\"],"
-         "[{w:1.5},\"Tab\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Y\"]",
-         "de `=220/41 -=219/12 Y=89/21"},
-        // A 60% board: Esc in the place of `; a 65% board: the arrow and Del after Shift.
-        {"",
-         "[\"Esc\",\"1\"],[{w:1.5},\"Tab\",\"Q\",\"W\",\"E\",\"R\",\"T\",\"Y\",\"U\",\"I\",\"O\","
-         "\"P\",\"[\",\"]\",{w:1.5},\"\\\\\",\"Del\"],[],[{w:2.25},\"Shift\",\"Z\",\"X\",\"C\","
-         "\"V\",\"B\","
-         "\"N\",\"M\",\",\",\".\",\"/\",{w:1.75},\"Shift\",\"↑\",\"End\"]",
-         "us Esc=27/1 Del=46/83e ↑=38/72e End=35/79e"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(PlacedCodes(c[1], c[0], c[2]), c[2]) << c[1];
+    std::istringstream in(FileText(CLAVORO_TEST_DATA "/kle/national_rows.txt"));
+    std::string layout, drawing;
+    int cases = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line[0] == '=') {
+            layout = line.substr(std::min<size_t>(2, line.size()));
+            drawing.clear();
+        } else if (line.rfind("-> ", 0) == 0) {
+            EXPECT_EQ(PlacedCodes(drawing, layout.c_str(), line.substr(3)), line.substr(3))
+                << drawing;
+            ++cases;
+        } else if (line[0] != '#') {
+            drawing += line + "\n";
+        }
     }
+    EXPECT_EQ(8, cases);
 }
 
 // (key code, scan code, extended) of every record, sorted, read by the program's reader.
