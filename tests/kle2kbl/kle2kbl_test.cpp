@@ -174,7 +174,7 @@ TEST(KeyMatch, TheMainBlockPlacesNationalKeys) {
             drawing += line + "\n";
         }
     }
-    EXPECT_EQ(8, cases);
+    EXPECT_EQ(9, cases);
 }
 
 // (key code, scan code, extended) of every record, sorted, read by the program's reader.
