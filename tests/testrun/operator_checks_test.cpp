@@ -254,15 +254,18 @@ TEST_F(BatchLog, RecordsKeptInOrderUntilWritten) {
                                   "    Failure Reason: Bad row\r\nSerial number: SN2\r\n"
                                   "Version number: V2\r\n";
     EXPECT_EQ(before + keyboard2, FileText(kPath));
-    // Still unwritten when the log is closed: asked once more, then given up.
+    // Still unwritten when the log is closed: asked once more, and put on the disk.
     fakeDrive.roomLeft = 0;
     WriteVerification(true);
     shownMessages.clear();
-    retryAnswers = {false};
+    retryAnswers = {true};
+    onRetry = [] { fakeDrive.roomLeft = SIZE_MAX; };
     CloseTestLog();
     ASSERT_EQ(1u, shownMessages.size());
     EXPECT_NE(std::string::npos,
               shownMessages[0].text.find("Cancel ends the program without them."));
+    EXPECT_EQ(before + keyboard2 + "User verification: PASSED\r\n", FileText(kPath));
+    EXPECT_EQ(flushes + 2, fakeDrive.flushes);
     EXPECT_FALSE(IsTestLogOpen());
 }
 
@@ -272,15 +275,16 @@ TEST_F(BatchLog, KeptRecordsHaveBoundedRoom) {
     appState.detailedKeyLog = true;
     ASSERT_EQ(1, Accept({"a", "p", "b", ""}));
     fakeDrive.roomLeft = 0;
-    const std::string record = std::string(98, 'k') + "\n"; // 100 bytes in the file
-    size_t kept;
-    do {
-        kept = UnwrittenLogBytes();
-        WriteKeyTrace("%s", record.c_str());
-    } while (UnwrittenLogBytes() > kept);
-    WriteKeyTrace("%s", record.c_str());
-    EXPECT_TRUE(kept + 64 * 1024 <= kUnwrittenLogSize &&
-                kept + 64 * 1024 + 100 > kUnwrittenLogSize);
+    size_t kept = 0;
+    // Records of 100 bytes in the file until one finds no room, then of 2 bytes.
+    for (const std::string& record : {std::string(98, 'k') + "\n", std::string("\n")}) {
+        do {
+            kept = UnwrittenLogBytes();
+            WriteKeyTrace("%s", record.c_str());
+        } while (UnwrittenLogBytes() > kept);
+    }
+    EXPECT_TRUE(kept + 64 * 1024 <= kUnwrittenLogSize && kept + 64 * 1024 + 2 > kUnwrittenLogSize);
+    std::snprintf(testRunInfo.serialNumber, sizeof testRunInfo.serialNumber, "SN1");
     WriteVerification(true);
     EXPECT_EQ(kept + 27, UnwrittenLogBytes()) << "the verdict is kept";
     retryAnswers = {true};
@@ -288,7 +292,8 @@ TEST_F(BatchLog, KeptRecordsHaveBoundedRoom) {
     EXPECT_EQ(1, CommitTestLog());
     ASSERT_EQ(2u, shownMessages.size());
     EXPECT_NE(std::string::npos,
-              shownMessages[0].text.find("not written: the run header.\n2 later records found"));
+              shownMessages[0].text.find(
+                  "not written: the run header to serial number SN1.\n2 later records found"));
     EXPECT_EQ("2 records found no room while the test log could not be written and are missing "
               "from\n" +
                   kPath,
