@@ -313,7 +313,8 @@ TEST_F(Engine, StripShowsTheNewestHundredWholeNames) {
 }
 
 // The bundled Laptop15 layout: a hotkey sends Ctrl, Alt and F9 within a few milliseconds;
-// Alt+Z is a modified key.
+// Alt+Z is a modified key. No code of it lies beyond 255, so Alt+Z is matched through the
+// table of held codes, where the tables above, with their key 256, take the walk.
 TEST_F(Engine, BundledLaptopLayoutHotkeysAndAltZ) {
     LineList lines = {};
     KeyboardLayout* layout = nullptr;
