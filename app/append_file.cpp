@@ -1,15 +1,16 @@
 #include "app/append_file.h"
 
-size_t ToFileLines(const char* text, char* out, size_t size) {
+size_t ToFileLine(const char* text, bool lineEnd, char* out, size_t size) {
+    const size_t room = size - 1 - (lineEnd ? 2 : 0);
     size_t n = 0;
-    for (const char* c = text; *c != 0 && n + (*c == '\n' ? 2 : 1) < size; ++c) {
-        if (*c == '\n') {
-            out[n++] = '\r';
-        }
-        out[n++] = *c;
+    for (const char* c = text; *c != 0 && n < room; ++c) {
+        const unsigned char u = static_cast<unsigned char>(*c);
+        out[n++] = u < ' ' || u == 127 ? '?' : *c;
     }
-    if (size > 0) {
-        out[n] = 0;
+    if (lineEnd) {
+        out[n++] = '\r';
+        out[n++] = '\n';
     }
+    out[n] = 0;
     return n;
 }

@@ -23,7 +23,10 @@ int AppendToFile(AppendFile* file, const char* bytes, size_t n, size_t* written,
 int FlushAppendFile(AppendFile* file);
 void CloseAppendFile(AppendFile* file);
 
-// Text lines as the files hold them: every "\n" of text becomes CR LF. Writes at most
-// size - 1 bytes and a terminating zero; returns the number of bytes written. A text that
-// does not fit is cut before the first character that does not, never in a line end.
-size_t ToFileLines(const char* text, char* out, size_t size);
+// One line as the files hold it: the text, then CR LF when lineEnd. A line never holds a
+// line break of its own, whatever a caller hands in: every control character of the text
+// (a stray CR or LF, a tab, codes 1 to 31 and 127) is written as '?', as a character the
+// code page cannot show would be. Writes at most size - 1 bytes and a terminating zero
+// (size at least 3); a text that does not fit is cut, its line end kept. Returns the
+// number of bytes written.
+size_t ToFileLine(const char* text, bool lineEnd, char* out, size_t size);

@@ -10,17 +10,14 @@
 static AppendFile traceFile = {nullptr};
 
 // One entry, one write. A write that fails loses its entry and nothing else: the trace
-// is a diagnosis aid and never stops the program.
+// is a diagnosis aid and never stops the program. An entry that carries a text from
+// outside (a key's label) stays on its line: its control characters are written as '?'.
 static void WriteEntry(const char* text, bool lineEnd) {
     if (!appState.traceEnabled) {
         return;
     }
     char line[600];
-    size_t n = ToFileLines(text, line, sizeof line - 2);
-    if (lineEnd) {
-        line[n++] = '\r';
-        line[n++] = '\n';
-    }
+    const size_t n = ToFileLine(text, lineEnd, line, sizeof line);
     size_t written = 0;
     AppendToFile(&traceFile, line, n, &written, nullptr, 0);
 }

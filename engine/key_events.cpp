@@ -78,9 +78,8 @@ int AltShortcutCommand(int32_t code) {
 }
 
 void TraceEventHeader(const char* direction, const KeyEvent& e) {
-    WriteKeyTrace(
-        "=============================================\nKey %s: Windows - %d, BIOS - %d\n",
-        direction, e.code, e.scanCode);
+    WriteKeyTrace("=============================================\n");
+    WriteKeyTrace("Key %s: Windows - %d, BIOS - %d\n", direction, e.code, e.scanCode);
     WriteKeyTrace("Attempting key match of type %d\n", static_cast<int>(engine.matchMode));
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/message_box.h"
+#include "resources/batch_dialog_ids.h"
 #include "testrun/plugin_link.h"
 #include "testrun/test_log.h"
 
@@ -103,8 +104,47 @@ static void ShowError(WindowHandle dialog, const char* text) {
     ShowMessage(dialog, text, kErrorCaption, kIconNone);
 }
 
-int CheckOperatorEntry(WindowHandle dialog, const OperatorEntry& entry) {
+// A line break in a field would write a record of its own into the log (a serial number
+// that never was, a verdict the keyboard never got); a tab or another control character
+// makes the log hard to read and to parse. Such a text is refused, never changed.
+bool HoldsControlCharacter(const char* text) {
+    for (const char* c = text; *c != 0; ++c) {
+        const unsigned char u = static_cast<unsigned char>(*c);
+        if (u < ' ' || u == 127) {
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// A field of a dialog whose text goes into the test log.
+struct LoggedField {
+    int control;
+    const char* name; // as the dialog's messages call it
+    const char* text;
+};
+
+// The control of the first field that holds a control character, with the message that
+// names it; 0 when none does.
+int FindControlCharacter(const LoggedField* fields, int count, char* message, size_t size) {
+    for (int i = 0; i < count; ++i) {
+        if (HoldsControlCharacter(fields[i].text)) {
+            std::snprintf(message, size,
+                          "The %s may not hold line breaks or other control characters",
+                          fields[i].name);
+            return fields[i].control;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+int CheckOperatorEntry(WindowHandle dialog, const OperatorEntry& entry, int* field) {
     bool valid = true;
+    *field = 0;
     std::snprintf(testRunInfo.operatorId, sizeof testRunInfo.operatorId, "%s", entry.operatorId);
     std::snprintf(testRunInfo.productId, sizeof testRunInfo.productId, "%s", entry.productId);
     std::snprintf(testRunInfo.batchId, sizeof testRunInfo.batchId, "%s", entry.batchId);
@@ -121,6 +161,19 @@ int CheckOperatorEntry(WindowHandle dialog, const OperatorEntry& entry) {
     if (testRunInfo.batchId[0] == 0 && valid) {
         ShowError(dialog, "You must enter a Batch identification");
         valid = false;
+    }
+    const LoggedField identifications[] = {
+        {IDC_OPERATOR_ID, "Operator identification", testRunInfo.operatorId},
+        {IDC_PRODUCT_ID, "Product identification", testRunInfo.productId},
+        {IDC_BATCH_ID, "Batch identification", testRunInfo.batchId},
+    };
+    char refusal[96];
+    if (valid) {
+        *field = FindControlCharacter(identifications, 3, refusal, sizeof refusal);
+        if (*field != 0) {
+            ShowError(dialog, refusal);
+            valid = false;
+        }
     }
     if (testRunInfo.keystrokes > 100 && valid) {
         ShowError(dialog, "You must enter a number of keystrokes between 1 and 100");
@@ -157,8 +210,8 @@ void WriteRunHeader(const char* osName, const std::tm& now) {
 }
 
 int AcceptOperatorEntry(WindowHandle dialog, const OperatorEntry& entry, const char* osName,
-                        const std::tm& now) {
-    if (CheckOperatorEntry(dialog, entry) == 0) {
+                        const std::tm& now, int* field) {
+    if (CheckOperatorEntry(dialog, entry, field) == 0) {
         return 0;
     }
     if (OpenTestLog(entry.logFileName, testRunInfo.overwrite != 0) == 0) {
@@ -170,10 +223,21 @@ int AcceptOperatorEntry(WindowHandle dialog, const OperatorEntry& entry, const c
     return 1;
 }
 
-int AcceptSerial(const char* serialNumber, const char* versionNumber) {
+int AcceptSerial(const char* serialNumber, const char* versionNumber, SerialRefusal* refusal) {
     std::snprintf(testRunInfo.serialNumber, sizeof testRunInfo.serialNumber, "%s", serialNumber);
     std::snprintf(testRunInfo.versionNumber, sizeof testRunInfo.versionNumber, "%s", versionNumber);
     if (testRunInfo.serialNumber[0] == 0 || testRunInfo.versionNumber[0] == 0) {
+        std::snprintf(refusal->message, sizeof refusal->message,
+                      "Please enter a Serial Number and Version");
+        refusal->field = 0;
+        return 0;
+    }
+    const LoggedField fields[] = {
+        {IDC_SERIAL_NUMBER, "Serial number", testRunInfo.serialNumber},
+        {IDC_VERSION_NUMBER, "Version number", testRunInfo.versionNumber},
+    };
+    refusal->field = FindControlCharacter(fields, 2, refusal->message, sizeof refusal->message);
+    if (refusal->field != 0) {
         return 0;
     }
     WriteLogRecord("Serial number: %s\n", testRunInfo.serialNumber);

@@ -45,20 +45,35 @@ const char* OsNameFromVersion(unsigned major, unsigned minor, unsigned platformI
 // "Wed Jan 02 09:05:07 2026": 24 characters, English names, two-digit day.
 void FormatLogDate(const std::tm& now, char* out, size_t size);
 
+// Every text that goes from a dialog into the test log is one line of printable
+// characters: true when text holds a control character (codes 1 to 31 and 127, tab
+// included), which the dialog refuses as it refuses an empty field.
+bool HoldsControlCharacter(const char* text);
+
 // Steps of "Continue" up to the opening of the log: stores the fields in testRunInfo,
 // shows each failed check (owned by dialog) in order, sets the overwrite flag. 1 valid.
-int CheckOperatorEntry(WindowHandle dialog, const OperatorEntry& entry);
+// *field is the edit control the dialog leaves selected (one that holds a control
+// character), 0 for none.
+int CheckOperatorEntry(WindowHandle dialog, const OperatorEntry& entry, int* field);
 
 // The whole of "Continue": the checks, the opening of the log and records 1 to 6 of
-// the run header. 1 when the dialog may end; 0 keeps it open.
+// the run header. 1 when the dialog may end; 0 keeps it open, with *field selected.
 int AcceptOperatorEntry(WindowHandle dialog, const OperatorEntry& entry, const char* osName,
-                        const std::tm& now);
+                        const std::tm& now, int* field);
 
 void WriteRunHeader(const char* osName, const std::tm& now);
 
-// "Continue" of the Serial dialog: stores both fields; when one is empty returns 0 and
-// writes nothing, else writes the serial and version records and returns 1.
-int AcceptSerial(const char* serialNumber, const char* versionNumber);
+// Why "Continue" of the Serial dialog was refused: the text of its message line and the
+// edit control it leaves selected (0 for none).
+struct SerialRefusal {
+    char message[96];
+    int field;
+};
+
+// "Continue" of the Serial dialog: stores both fields; when one is empty or holds a
+// control character returns 0 with *refusal filled in and writes nothing, else writes
+// the serial and version records and returns 1.
+int AcceptSerial(const char* serialNumber, const char* versionNumber, SerialRefusal* refusal);
 
 // Passverification: writes the PASSED or FAILED record.
 void WriteVerification(bool passed);

@@ -56,6 +56,12 @@ static void BrowseForLogFile(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_LOG_FILE_NAME, chosen ? file : defaultPath);
 }
 
+void SelectDialogField(WindowHandle dialog, int id) {
+    HWND window = reinterpret_cast<HWND>(dialog);
+    SendMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, id)), TRUE);
+    SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
+}
+
 static const char* CurrentOsName() {
     const OSVERSIONINFOA version = ReadOsVersion();
     return OsNameFromVersion(version.dwMajorVersion, version.dwMinorVersion, version.dwPlatformId);
@@ -76,8 +82,11 @@ static void OnContinue(HWND dialog) {
     if (local != nullptr) {
         now = *local;
     }
-    if (AcceptOperatorEntry(AsHandle(dialog), entry, CurrentOsName(), now) != 0) {
+    int field = 0;
+    if (AcceptOperatorEntry(AsHandle(dialog), entry, CurrentOsName(), now, &field) != 0) {
         EndDialog(dialog, 1);
+    } else if (field != 0) {
+        SelectDialogField(AsHandle(dialog), field);
     }
 }
 

@@ -15,7 +15,7 @@ namespace {
 AppendFile testLog = {nullptr};
 char logPath[400];
 char logLine[kLogLineLength];
-char fileLine[2 * kLogLineLength]; // the record with CR LF line ends
+char fileLine[kLogLineLength + 2]; // the record as one line ending in CR LF
 
 // Records that could not be written yet, in their order, and whose they are.
 char unwritten[kUnwrittenLogSize];
@@ -72,12 +72,16 @@ void WriteRecord(const char* format, va_list args, bool keyTrace) {
     if (n < 0) {
         return;
     }
-    // A record longer than the buffer is cut, never overrun; keep its line end.
+    // A record is one line: what comes before its closing "\n" is its text, and no text
+    // handed in may start a line of its own (a serial number holding a line break would
+    // forge a verdict). A record longer than the buffer is cut, never overrun.
     if (n >= kLogLineLength) {
-        n = kLogLineLength - 1;
-        logLine[n - 1] = '\n';
+        n = kLogLineLength - 2;
+    } else if (n > 0 && logLine[n - 1] == '\n') {
+        --n;
     }
-    const size_t length = ToFileLines(logLine, fileLine, sizeof fileLine);
+    logLine[n] = 0;
+    const size_t length = ToFileLine(logLine, true, fileLine, sizeof fileLine);
     // While earlier records wait, this one waits behind them: nothing is written out of
     // order, and a failing drive is tried again only at the next commit, not at every key.
     const bool waiting = unwrittenLength > 0;

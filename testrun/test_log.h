@@ -32,7 +32,9 @@ int OpenTestLog(const char* path, bool overwrite);
 // Writes what is still unwritten (asking the operator once more while that fails) and
 // closes the log.
 void CloseTestLog();
-// Formats one record into the shared line buffer and writes it; nothing when closed.
+// Formats one record into the shared line buffer and writes it; nothing when closed. A
+// record is one line, whatever its arguments hold: its line end is the "\n" that closes
+// it (added when missing), and any other control character in it is written as '?'.
 void WriteLogRecord(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The key-matching records of /t: written only with detailedKeyLog on and the log open.

@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "engine/engine_seams.h"
 #include "resources/batch_dialog_ids.h"
+#include "testrun/batch_dialogs.h"
 #include "testrun/operator_checks.h"
 
 static WindowHandle AsHandle(HWND window) {
@@ -36,11 +37,14 @@ static INT_PTR CALLBACK SerialProc(HWND dialog, UINT message, WPARAM wParam, LPA
             char version[kIdentificationLength + 1] = "";
             GetDlgItemTextA(dialog, IDC_SERIAL_NUMBER, serial, sizeof serial);
             GetDlgItemTextA(dialog, IDC_VERSION_NUMBER, version, sizeof version);
-            if (AcceptSerial(serial, version) != 0) {
+            SerialRefusal refusal;
+            if (AcceptSerial(serial, version, &refusal) != 0) {
                 EndDialog(dialog, 1);
             } else {
-                SetDlgItemTextA(dialog, IDC_SERIAL_MESSAGE,
-                                "Please enter a Serial Number and Version");
+                SetDlgItemTextA(dialog, IDC_SERIAL_MESSAGE, refusal.message);
+                if (refusal.field != 0) {
+                    SelectDialogField(AsHandle(dialog), refusal.field);
+                }
             }
             return TRUE;
         }

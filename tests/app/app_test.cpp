@@ -104,14 +104,17 @@ TEST(CommandLine, OptionsAndTheirValues) {
     ResetAppState();
 }
 
-// Line ends as the files hold them, also in a text cut to its buffer.
-TEST(Trace, FileLinesEndInCrLf) {
-    const std::tuple<const char*, size_t, const char*> rows[] = {
-        {"a\nb\n", 16, "a\r\nb\r\n"}, {"ab\n", 4, "ab"}, {"ab\n", 5, "ab\r\n"}};
-    for (const auto& [text, size, file] : rows) {
+// One line as the files hold it, whatever the text holds, also cut to its buffer.
+TEST(Trace, FileLineHoldsNoLineBreakOfItsOwn) {
+    const std::tuple<const char*, bool, size_t, const char*> rows[] = {
+        {"a\nb\r", true, 16, "a?b?\r\n"},
+        {"\t\x01\x1f \x7f~\xe9", false, 16, "??? ?~\xe9"},
+        {"abc", true, 5, "ab\r\n"},
+        {"abc", false, 3, "ab"}};
+    for (const auto& [text, lineEnd, size, file] : rows) {
         char out[16];
-        const size_t n = ToFileLines(text, out, size);
-        EXPECT_EQ(file, std::string(out, n) + (out[n] == 0 ? "" : "?")) << text;
+        const size_t n = ToFileLine(text, lineEnd, out, size);
+        EXPECT_EQ(file, std::string(out, n) + (out[n] == 0 ? "" : "!")) << text;
     }
 }
 
@@ -129,13 +132,13 @@ TEST(Trace, EveryEntryIsOneWriteOfItsOwn) {
     for (int code : {65, 66, 13, 67}) {
         TraceKeyCode(code);
     }
-    TraceLine("Clear all start");
+    TraceLine("Clear\nall start"); // a text from outside stays on its line
     EXPECT_EQ(writes + 5, fakeDrive.writes);
     fakeDrive.roomLeft = 0;
     TraceLine("InitDialog start");
     fakeDrive.roomLeft = SIZE_MAX;
     TraceLine("Show window");
-    EXPECT_EQ("Created debug file\r\n65,66,\r\n67,Clear all start\r\nShow window\r\n",
+    EXPECT_EQ("Created debug file\r\n65,66,\r\n67,Clear?all start\r\nShow window\r\n",
               FileText(path));
     ASSERT_EQ(1, OpenTrace(path.c_str()));
     EXPECT_EQ("Show window\r\nCreated debug file\r\n", FileText(path).substr(48));

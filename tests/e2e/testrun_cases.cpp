@@ -4,14 +4,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "tests/e2e/driver.h"
 
 namespace {
 
-// The browse button of the Operator dialog and the file name box of the system's dialog.
-const int kBrowseButton = 1005, kFileName = 0x47C;
+// The browse button of the Operator dialog and the file name box of the system's dialog;
+// the message line of the Serial dialog.
+const int kBrowseButton = 1005, kFileName = 0x47C, kSerialMessage = 1034;
 
 const Key kKeyC = {'C', 0x2E, false}, kKeyD = {'D', 0x20, false};
 // E stays untested, so no verdict comes by itself; C and D together within 200 ms fail.
@@ -151,7 +153,9 @@ TEST(Testrun, plugin_run_seen_by_the_host) {
 
 // Two keyboards given their verdicts, then the program ended by force with the third's
 // Serial dialog open (a power switch, a restart for updates or the Task Manager look the
-// same to the files): both verdicts are in the log, the trace up to the end.
+// same to the files): both verdicts are in the log, the trace up to the end. The second
+// serial number, first set from outside with a line break and a forged verdict in it,
+// is refused with the field selected and leaves the log as it was.
 TEST(Testrun, verdicts_survive_a_forced_end) {
     ASSERT_TRUE(PrepareProgramFolder() &&
                 WriteLayout("One", "'C',46,\"C\",\"false\",\"CVSTATUSUP\",0,10,10,40,40\r\n"));
@@ -161,6 +165,21 @@ TEST(Testrun, verdicts_survive_a_forced_end) {
     ASSERT_TRUE(Answer(kSerialTitle, kContinue, "SN-1"));
     PressKey(p, kKeyC);
     ASSERT_TRUE(Answer(kPassTitle, IDYES));
+    HWND serial = WaitWindow("#32770", kSerialTitle);
+    ASSERT_TRUE(serial != nullptr);
+    const char* forged = "SN-2\r\nUser verification: PASSED"; // the log's tail shows it unwritten
+    SetDlgItemTextA(serial, kSerial, forged);
+    SetDlgItemTextA(serial, kVersion, "V1");
+    PressButton(serial, kContinue);
+    EXPECT_TRUE(WaitControlText(serial, kSerialMessage,
+                                "The Serial number may not hold line "
+                                "breaks or other control characters"));
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    EXPECT_TRUE(GetGUIThreadInfo(p.info.dwThreadId, &gui) &&
+                gui.hwndFocus == GetDlgItem(serial, kSerial));
+    EXPECT_EQ(MAKELONG(0, std::strlen(forged)),
+              SendDlgItemMessageA(serial, kSerial, EM_GETSEL, 0, 0));
     ASSERT_TRUE(Answer(kSerialTitle, kContinue, "SN-2"));
     PressButton(p.main, kFailButton);
     ASSERT_TRUE(Answer(kFailTitle, kContinue, nullptr, kBadRow));

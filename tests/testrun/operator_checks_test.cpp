@@ -23,6 +23,8 @@ const char* const kNoName = "Log Filename invalid: NULL not allowed";
 const char* const kNoPath = "Log Filename invalid: No path specified";
 const char* const kBadChars = "Log Filename invalid: NULL \\ / : * ? < > | not allowed";
 const char* const kCannotOpen = "Unable to open log file. Please enter an alternate Filename";
+const std::string kControl = " may not hold line breaks or other control characters";
+int selectedField = -1; // the edit control the last "Continue" left selected
 
 // Here the backslash is an ordinary character: "<tmp>/clavoro_<pid>_x\run.log" is one
 // file, whose name has the folder part that the checks look for.
@@ -42,7 +44,8 @@ int Accept(const std::vector<std::string>& f, bool append = false, const std::st
     e.append = append;
     std::tm t = {};
     t.tm_year = 126, t.tm_mon = 2, t.tm_mday = 9, t.tm_wday = 1, t.tm_hour = 14, t.tm_sec = 59;
-    return AcceptOperatorEntry(reinterpret_cast<WindowHandle>(0x1234), e, "Windows XP", t);
+    return AcceptOperatorEntry(reinterpret_cast<WindowHandle>(0x1234), e, "Windows XP", t,
+                               &selectedField);
 }
 
 std::string Log() {
@@ -90,6 +93,7 @@ TEST_F(BatchLog, ContinueShowsFailedChecksInOrder) {
         {{"op", "", "b1", "7"}, kFolder + "*.log", {kNoProduct, kBadChars}},
         {{"op", "prod", "b1", ""}, longPart, {kCannotOpen}}, // too long for the file system
         {{"op", "prod", "b1", ""}, longPart + "?", {kBadChars}},
+        {{"op", "prod\t", "b\n", "500"}, "", {"The Product identification" + kControl, kNoPath}},
     };
     bool append = false;
     for (const auto& row : rows) {
@@ -176,16 +180,22 @@ TEST(LogSetup, KeystrokesNamesSystemAndDate) {
 TEST_F(BatchLog, ThreeKeyboards) {
     const std::string id(kIdentificationLength, 'i');
     ASSERT_EQ(1, Accept({id, "KB-105", "B2026/11", "1"}));
-    EXPECT_EQ(0, AcceptSerial("SN1", ""));
-    EXPECT_EQ(0, AcceptSerial("", "V1"));
-    EXPECT_EQ(1, AcceptSerial("SN1", "V1"));
+    SerialRefusal r;
+    EXPECT_EQ(0, AcceptSerial("SN1", "", &r));
+    EXPECT_EQ(0, AcceptSerial("", "V1", &r));
+    EXPECT_EQ("Please enter a Serial Number and Version", std::string(r.message));
+    EXPECT_EQ(1, AcceptSerial("SN1", "V1", &r));
     WriteVerification(true);
-    AcceptSerial("SN2", "V1");
+    AcceptSerial("SN2", "V1", &r);
     WriteVerification(false);
     ReportFailReason(kBadRow);
-    AcceptSerial(std::string(60, 'i').c_str(), "V2"); // cut to its field
+    AcceptSerial(std::string(60, 'i').c_str(), "V2", &r); // cut to its field
     ReportFailReason(kBadKey);
     WriteKeyTrace("only with /t\n");
+    // Whatever a caller hands in, a record is one line: the writer's own defence.
+    WriteLogRecord("Serial number: %s\n", "SN-9\r\nUser verification: PASSED\t");
+    WriteLogRecord("no line end");
+    WriteLogRecord("%s", "");
     WriteLogRecord("Serial number: %s\n", std::string(1008, 'k').c_str()); // 1024: cut to 1023
     const std::string log = Log();
     WriteLogRecord("lost\n");
@@ -194,7 +204,9 @@ TEST_F(BatchLog, ThreeKeyboards) {
                   "Serial number: SN1\r\nVersion number: V1\r\nUser verification: PASSED\r\n"
                   "Serial number: SN2\r\nVersion number: V1\r\nUser verification: FAILED\r\n"
                   "    Failure Reason: Bad row\r\nSerial number: " +
-                  id + "\r\nVersion number: V2\r\n    Failure Reason: Bad key\r\nSerial number: " +
+                  id +
+                  "\r\nVersion number: V2\r\n    Failure Reason: Bad key\r\nSerial number: "
+                  "SN-9??User verification: PASSED?\r\nno line end\r\n\r\nSerial number: " +
                   std::string(kLogLineLength - 17, 'k') + "\r\n",
               log);
 }
@@ -221,7 +233,8 @@ TEST_F(BatchLog, TraceAppendAndOverwrite) {
 TEST_F(BatchLog, RecordsKeptInOrderUntilWritten) {
     appState.detailedKeyLog = true;
     ASSERT_EQ(1, Accept({"a", "p", "b", ""}));
-    AcceptSerial("SN1", "V1");
+    SerialRefusal r;
+    AcceptSerial("SN1", "V1", &r);
     const std::string before = FileText(kPath);
     const int writes = fakeDrive.writes;
     const int flushes = fakeDrive.flushes;
@@ -244,7 +257,7 @@ TEST_F(BatchLog, RecordsKeptInOrderUntilWritten) {
     // The next keyboard's records wait behind them; Retry asks again until space is freed.
     retryAnswers = {true, true};
     onRetry = [] { fakeDrive.roomLeft = shownMessages.size() == 3 ? SIZE_MAX : 0; };
-    EXPECT_EQ(1, AcceptSerial("SN2", "V2"));
+    EXPECT_EQ(1, AcceptSerial("SN2", "V2", &r));
     EXPECT_EQ(3u, shownMessages.size());
     EXPECT_NE(std::string::npos,
               shownMessages[2].text.find("not written: serial numbers SN1 to SN2."));
@@ -300,6 +313,36 @@ TEST_F(BatchLog, KeptRecordsHaveBoundedRoom) {
               shownMessages[1].text);
     const std::string log = Log();
     EXPECT_EQ("User verification: PASSED\r\n", log.substr(log.size() - 27));
+}
+
+// A control character in any text that goes into the log is refused with a message that
+// names the field, which is left selected, and nothing is written: a line break would
+// otherwise write a record of its own (a verdict, a serial number that was never tested).
+TEST_F(BatchLog, ControlCharactersInAFieldAreRefused) {
+    const char* const names[] = {"Operator identification", "Product identification",
+                                 "Batch identification", "Serial number", "Version number"};
+    for (int field = 0; field < 5; ++field) {
+        for (const char* c : {"\r", "\n", "\r\n", "\t", "\x7f", "\x01"}) {
+            SCOPED_TRACE(std::string(names[field]) + " " + std::to_string(c[0]));
+            std::vector<std::string> f = {"op 1", "prod", "b1", "", "SN-9", "V1"};
+            f[field + (field < 3 ? 0 : 1)] += c + std::string("User verification: PASSED");
+            shownMessages.clear();
+            SerialRefusal r = {"", 0};
+            const int operatorAccepted = Accept(f);
+            const std::string log = FileText(kPath);
+            if (operatorAccepted) {
+                EXPECT_EQ(0, AcceptSerial(f[4].c_str(), f[5].c_str(), &r));
+                EXPECT_EQ(log, FileText(kPath));
+                shownMessages.push_back({nullptr, r.message, "", kIconNone});
+                selectedField = r.field;
+            }
+            EXPECT_EQ(field >= 3, operatorAccepted == 1);
+            ASSERT_EQ(1u, shownMessages.size());
+            EXPECT_EQ("The " + std::string(names[field]) + kControl, shownMessages[0].text);
+            EXPECT_EQ(1021 + field, selectedField);
+            CloseTestLog();
+        }
+    }
 }
 
 TEST_F(BatchLog, FailReasonsAndTheHost) {
