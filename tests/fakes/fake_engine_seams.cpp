@@ -1,5 +1,6 @@
 #include "tests/fakes/fake_engine_seams.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "engine/engine_seams.h"
@@ -58,6 +59,21 @@ int IsFilterBoxChecked(WindowHandle) {
 void SetFilterBoxChecked(WindowHandle, int checked) {
     fake.filterBox = Record("Box " + std::to_string(checked), checked);
 }
+int RawDeviceName(uint64_t device, char* name, size_t size) {
+    auto found = fake.deviceNames.find(device);
+    std::snprintf(name, size, "%s", found != fake.deviceNames.end() ? found->second.c_str() : "");
+    return found != fake.deviceNames.end();
+}
+void ReadHidFacts(const char*, HidFacts* facts) {
+    *facts = fake.hid;
+}
+void TakeWaitingRawRecords() {
+    for (const RawKeyRecord& r : fake.queued) {
+        NoteRawKeyRecord(r);
+    }
+    fake.queued.clear();
+}
+
 void* LoadKeyboardFilter(WindowHandle) {
     Record("Load");
     return fake.filterHook;
