@@ -74,10 +74,13 @@ void ShowKeyboardRow(HWND window) {
     RECT row = {0, 0, 0, 12}; // the chatter row's pitch, in dialog units
     MapDialogRect(window, &row);
     for (int id = IDC_KEYBOARD_CAPTION; id <= IDC_OTHER_KEYS; ++id) {
-        if (appState.chatterThresholdMs > 0) {
-            MoveControlBy(Handle(window), id, 0, row.bottom);
-        }
-        ShowWindow(GetDlgItem(window, id), SW_SHOW);
+        HWND control = GetDlgItem(window, id);
+        RECT r;
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        const int dy = appState.chatterThresholdMs > 0 ? row.bottom : 0;
+        MoveWindow(control, r.left, r.top + dy, r.right - r.left, r.bottom - r.top, FALSE);
+        ShowWindow(control, SW_SHOW);
     }
 }
 
