@@ -58,6 +58,11 @@ bool TakeRecord(const KeyMessage& k, RawKeyRecord* record) {
     return false;
 }
 
+// Keys the system-key filter holds back reach the window as messages its hook posted. They
+// count for the keyboard under test like any other key, by the record of their key: the
+// system makes it before the hook decides, and the posted message overtakes it, so a
+// message without a record first takes the records still waiting in the queue. The hook
+// is not asked: it cannot tell one keyboard from another.
 KeySource SourceOf(const KeyMessage& k, char* name, size_t size) {
     RawKeyRecord r;
     if (!TakeRecord(k, &r)) {
