@@ -60,9 +60,8 @@ void SetFilterBoxChecked(WindowHandle, int checked) {
     fake.filterBox = Record("Box " + std::to_string(checked), checked);
 }
 int RawDeviceName(uint64_t device, char* name, size_t size) {
-    auto found = fake.deviceNames.find(device);
-    std::snprintf(name, size, "%s", found != fake.deviceNames.end() ? found->second.c_str() : "");
-    return found != fake.deviceNames.end();
+    return fake.deviceNames.count(device) != 0 &&
+           std::snprintf(name, size, "%s", fake.deviceNames[device].c_str()) >= 0;
 }
 void ReadHidFacts(const char*, HidFacts* facts) {
     *facts = fake.hid;
@@ -73,7 +72,6 @@ void TakeWaitingRawRecords() {
     }
     fake.queued.clear();
 }
-
 void* LoadKeyboardFilter(WindowHandle) {
     Record("Load");
     return fake.filterHook;
