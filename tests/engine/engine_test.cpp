@@ -169,10 +169,10 @@ class Engine : public ::testing::Test {
 
     // /d: records "<device>:<key>" (">" first: waiting in the queue) and key messages "<key>"
     // through the rule, the tested messages on to the engine; "@ms" stamps what follows, "|"
-    // is a Clear. A key: "^" for a release, the scan code (also the key code; 255 is the LED
-    // test's Caps Lock), "+" for E0, "!vk" for E1, "r" for an auto-repeat. Devices: a, b, r
-    // (a's name: a plugged in again), g (no name), p (none: a program's). Gives T or - per
-    // message (tested or not), the device chosen and the keys not counted.
+    // is a Clear. A key: "^" for a release, the scan code (also the key code; Caps Lock's is 58,
+    // or 255 when the LED test sends it), "+" for E0, "!vk" for E1, "r" for an auto-repeat.
+    // Devices: a, b, r (a's name: a plugged in again), g (no name), p (none: a program's). Gives T
+    // or - per message (tested or not), the device chosen and the keys not counted.
     std::string Feed(const std::string& script) {
         fake.deviceNames = {{1, "a VID_000A&PID_0001"}, {2, "b"}, {3, "a VID_000A&PID_0001"}};
         std::istringstream in(script);
@@ -186,7 +186,8 @@ class Engine : public ::testing::Test {
                 t == "|" ? ClearAll() : void(time = std::stoul(t.substr(1)));
                 continue;
             }
-            const int scan = std::stoi(key.substr(up)), code = scan == 255 ? 20 : scan;
+            const int scan = std::stoi(key.substr(up)),
+                      code = scan == 255 || scan == 58 ? 20 : scan;
             const intptr_t lParam = 1 | (intptr_t(scan) << 16) | (e0 ? 0x1000000 : 0) |
                                     (t.back() == 'r' ? 0x40000000 : 0);
             if (colon != t.npos) {
@@ -622,7 +623,7 @@ TEST_F(Engine, OnlyTheKeyboardUnderTestIsTested) {
         {">a:91+ 91+ a:30 a:^91+ ^91+ 30", "TTT a 0"},
         {"a:30 30+ a:^30 ^30", "-- - 1"},                  // E0 tells the keys apart
         {"a:29!69 69 a:^29!69 ^69", "TT a 0"},             // Pause
-        {"255+ a:255+ 255+ b:30 30", "TTT b 0"},           // the LED test's keys choose nothing
+        {"255+ a:255+ 255+ b:30 30 a:58 58", "TTT- b 1"},  // the LED test's keys choose nothing
         {"@0 b:30 @1000 a:30 30 @2001 b:30 30", "TT b 0"}, // a record without its key
     };
     for (const auto& [script, result] : cases) {
@@ -630,6 +631,11 @@ TEST_F(Engine, OnlyTheKeyboardUnderTestIsTested) {
         ClearAll();
         keyboardUnderTest.pendingCount = 0;
     }
+    for (int i = 0; i <= kPendingRecords; ++i) {
+        Feed("b:" + std::to_string(i + 1));
+    }
+    EXPECT_EQ("-T b 1", Feed("1 2")) << "the oldest of too many records is dropped";
+    ClearAll();
     StatisticsTexts t;
     Feed("p:1 1 p:2 2");
     FormatStatistics(&t);
@@ -648,22 +654,22 @@ TEST_F(Engine, KeyboardRecordsOfABatchRun) {
     ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
     appState.batchMode = appState.oneKeyboard = appState.detailedKeyLog = true;
     fake.hid = {true, 0x0100, "Board", ""};
-    EXPECT_EQ("T- a 1", Feed("a:30 30 48"));
+    EXPECT_EQ("T-- a 1", Feed("a:30 30 48 ^48"));
     appState.detailedKeyLog = false;
     EXPECT_EQ("TT b 0", Feed("| a:48 48 | b:30 30"));
     EndTest(kWindow, false);
     EndTest(kWindow, false);
     const std::string k = "    Keyboard: ", rev = ", rev 0100, \"Board\"",
-                      down =
-                          "=============================================\r\nKey Down: Windows - ",
+                      key = "=============================================\r\nKey ",
                       failed = "\r\nUser Selection: FAILED\r\n",
                       program = "from no keyboard (a program sent it)\r\n";
-    EXPECT_EQ(
-        k + "VID 000A PID 0001" + rev + "\r\n" + down +
-            "30, BIOS - 30\r\nAttempting key match of type 1\r\nCompleted Key down processing\r\n" +
-            down + "48, BIOS - 48\r\nNot tested: " + program + k + "b" + rev + failed + k + "none" +
-            failed,
-        Log());
+    EXPECT_EQ(k + "VID 000A PID 0001" + rev + "\r\n" + key +
+                  "Down: Windows - 30, BIOS - 30\r\nAttempting key match of type 1\r\n"
+                  "Completed Key down processing\r\n" +
+                  key + "Down: Windows - 48, BIOS - 48\r\nNot tested: " + program + key +
+                  "Up: Windows - 48, BIOS - 48\r\nNot tested: " + program + k + "b" + rev + failed +
+                  k + "none" + failed,
+              Log());
     EXPECT_NE(std::string::npos, FileText(logPath + ".l")
                                      .find("Keyboard under test: VID 000A PID 0001" + rev +
                                            "\r\n30,Key 48 not tested: " + program));
