@@ -654,7 +654,7 @@ TEST_F(Engine, KeyboardRecordsOfABatchRun) {
     ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
     appState.batchMode = appState.oneKeyboard = appState.detailedKeyLog = true;
     fake.hid = {true, 0x0100, "Board", ""};
-    EXPECT_EQ("T-- a 1", Feed("a:30 30 48 ^48"));
+    EXPECT_EQ("-T- a 1", Feed("48 a:30 30 ^48"));
     appState.detailedKeyLog = false;
     EXPECT_EQ("TT b 0", Feed("| a:48 48 | b:30 30"));
     EndTest(kWindow, false);
@@ -663,16 +663,17 @@ TEST_F(Engine, KeyboardRecordsOfABatchRun) {
                       key = "=============================================\r\nKey ",
                       failed = "\r\nUser Selection: FAILED\r\n",
                       program = "from no keyboard (a program sent it)\r\n";
-    EXPECT_EQ(k + "VID 000A PID 0001" + rev + "\r\n" + key +
+    EXPECT_EQ(key + "Down: Windows - 48, BIOS - 48\r\nNot tested: " + program + k +
+                  "VID 000A PID 0001" + rev + "\r\n" + key +
                   "Down: Windows - 30, BIOS - 30\r\nAttempting key match of type 1\r\n"
                   "Completed Key down processing\r\n" +
-                  key + "Down: Windows - 48, BIOS - 48\r\nNot tested: " + program + key +
-                  "Up: Windows - 48, BIOS - 48\r\nNot tested: " + program + k + "b" + rev + failed +
-                  k + "none" + failed,
+                  key + "Up: Windows - 48, BIOS - 48\r\nNot tested: " + program + k + "b" + rev +
+                  failed + k + "none" + failed,
               Log());
-    EXPECT_NE(std::string::npos, FileText(logPath + ".l")
-                                     .find("Keyboard under test: VID 000A PID 0001" + rev +
-                                           "\r\n30,Key 48 not tested: " + program));
+    EXPECT_NE(std::string::npos,
+              FileText(logPath + ".l")
+                  .find("Key 48 not tested: " + program + "Keyboard under test: VID 000A PID 0001" +
+                        rev + "\r\n30,"));
 }
 
 TEST(KeyboardIdentity, IdsFromTheNameAndTheDriversTexts) {
@@ -684,7 +685,7 @@ TEST(KeyboardIdentity, IdsFromTheNameAndTheDriversTexts) {
          {true, 17, " K3\t", "LG"},
          "VID 046D PID B342, rev 0011, \"LG K3\""},
         {"ACPI#PNP0303#4&1d", {}, "ACPI#PNP0303#4&1d"}, // above: Bluetooth's ids
-        {"VID_845E&PID_0002", {true, 0, "A\"b\x7f", ""}, "VID 845E PID 0002, rev 0000, \"A'b\""},
+        {"VID_845F&PID_0009", {true, 0, "A\"b\x7f", ""}, "VID 845F PID 0009, rev 0000, \"A'b\""},
         {"VID_12G4&PID_0001", {false, 0, "  ", "Maker"}, "VID_12G4&PID_0001"},
     };
     for (const auto& [name, facts, identity] : cases) {
