@@ -615,7 +615,7 @@ TEST_F(Engine, OnlyTheKeyboardUnderTestIsTested) {
         {"a:42 42 b:6 6 b:6 6r b:^6 ^6 a:^42 ^42", "T---T a 1"}, // held while b typed
         {"30 a:31 31 ^31", "-T- a 1"},                           // no record: a program's
         {"p:30 30 g:30 30 a:30 30", "--T a 2"}, // no device, and one without a name
-        {"a:^28 ^28 b:30 30", "-T b 0"},        // a key-up whose key-down went elsewhere
+        {"b:30 a:^28 ^28 30", "-T b 0"},        // a key-up whose key-down went elsewhere
         {"a:30 30 | b:31 31 a:^30 ^30", "TT- b 0"},
         {"a:30 30 a:^30 ^30 r:31 31", "TTT a 0"}, // unplugged and plugged in again
         {"a:30 b:6 30 6 a:^30 b:^6 ^30 ^6", "T-T- a 1"},
@@ -677,11 +677,11 @@ TEST_F(Engine, KeyboardRecordsOfABatchRun) {
 TEST(KeyboardIdentity, IdsFromTheNameAndTheDriversTexts) {
     const std::tuple<const char*, HidFacts, const char*> cases[] = {
         {"VID_046D&PID_C31C",
-         {true, 0x640, "LG Pad", "lg"},
-         "VID 046D PID C31C, rev 0640, \"LG Pad\""},
-        {"_VID&0002046d_PID&b342",
+         {true, 0x640, "AZ Pad", "az"},
+         "VID 046D PID C31C, rev 0640, \"AZ Pad\""},
+        {"_VID&0002046a_PID&b342",
          {true, 17, " K3\t", "LG"},
-         "VID 046D PID B342, rev 0011, \"LG K3\""},
+         "VID 046A PID B342, rev 0011, \"LG K3\""},
         {"ACPI#PNP0303#4&1d", {}, "ACPI#PNP0303#4&1d"}, // above: Bluetooth's ids
         {"VID_845F&PID_0009", {true, 0, "A\"b\x7f", ""}, "VID 845F PID 0009, rev 0000, \"A'b\""},
         {"VID_12G4&PID_0001", {false, 0, "  ", "Maker"}, "VID_12G4&PID_0001"},
