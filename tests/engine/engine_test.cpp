@@ -644,13 +644,15 @@ TEST_F(Engine, OnlyTheKeyboardUnderTestIsTested) {
     EXPECT_EQ('T', Feed("p:1 1")[0]) << "without /d every key is tested";
 }
 
-// A batch run: the Keyboard record when the keyboard is chosen, before the /t records of
-// its key, again only for another device chosen after a Clear, and "none" for a keyboard
-// whose verdict came first; /l and /t tell the keys not tested.
+// A batch run: the Keyboard record when the keyboard is chosen (not by a key before the first
+// Serial dialog), before the /t records of its key, again only for another device chosen after a
+// Clear, and "none" for a keyboard whose verdict came first; /l and /t tell the keys not tested.
 TEST_F(Engine, KeyboardRecordsOfABatchRun) {
+    appState.batchMode = appState.oneKeyboard = appState.detailedKeyLog = true;
+    EXPECT_EQ("T b 0", Feed("b:30 30")); // before the log is open
+    StartNextKeyboard();                 // the first Serial dialog
     ASSERT_EQ(1, OpenTrace((logPath + ".l").c_str()));
     ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
-    appState.batchMode = appState.oneKeyboard = appState.detailedKeyLog = true;
     fake.hid = {true, 0x0100, "Board", ""};
     EXPECT_EQ("-T- a 1", Feed("48 a:30 30 ^48"));
     appState.detailedKeyLog = false;
