@@ -15,6 +15,7 @@ struct AppState {
     bool detailedKeyLog;
     bool filterSystemKeys;
     bool traceEnabled;
+    bool oneKeyboard;           // /d: only the keys of the keyboard under test are tested
     int32_t chatterThresholdMs; // /c: a re-press sooner than this after a release; 0 off
     char layoutName[260];       // layout to select at start, then the selected one
     char traceFilePath[260];    // the /l file

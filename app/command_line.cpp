@@ -68,6 +68,9 @@ int ReadCommandLine(int argc, const char* const* argv, char* pluginMarker) {
             appState.batchMode = true;
             appState.pluginMode = true;
         }
+        if (IsOption(argv[i], "/d")) {
+            appState.oneKeyboard = true;
+        }
         if (IsOption(argv[i], "/t")) {
             appState.batchMode = true;
             appState.detailedKeyLog = true;

@@ -1,4 +1,4 @@
-// The command line: /I /f /b /p /t, /k <layout>, /l <trace file>, /c <chatter threshold>
+// The command line: /I /f /b /p /t /d, /k <layout>, /l <trace file>, /c <chatter threshold>
 // and the plug-in marker argument. Sets the flags and texts of appState; opens the trace
 // file.
 #pragma once

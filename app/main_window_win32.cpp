@@ -15,6 +15,8 @@
 #include "engine/engine_seams.h"
 #include "engine/key_drawing.h"
 #include "engine/key_engine.h"
+#include "engine/keyboard_under_test.h"
+#include "engine/keyboard_under_test_win32.h"
 #include "engine/led_test.h"
 #include "engine/system_key_filter.h"
 #include "layout/layout_catalogue.h"
@@ -64,6 +66,21 @@ void RecordSystemVersion() {
 void ShowChatterRow(HWND window) {
     for (int id = IDC_CHATTER_LEGEND_MARK; id <= IDC_CHATTER_COUNT; ++id) {
         ShowWindow(GetDlgItem(window, id), SW_SHOW);
+    }
+}
+
+// Likewise the keyboard row with /d, under the chatter row when /c shows that too.
+void ShowKeyboardRow(HWND window) {
+    RECT row = {0, 0, 0, 12}; // the chatter row's pitch, in dialog units
+    MapDialogRect(window, &row);
+    for (int id = IDC_KEYBOARD_CAPTION; id <= IDC_OTHER_KEYS; ++id) {
+        HWND control = GetDlgItem(window, id);
+        RECT r;
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        const int dy = appState.chatterThresholdMs > 0 ? row.bottom : 0;
+        MoveWindow(control, r.left, r.top + dy, r.right - r.left, r.bottom - r.top, FALSE);
+        ShowWindow(control, SW_SHOW);
     }
 }
 
@@ -236,6 +253,10 @@ void InitialiseMainWindow(HWND window) {
     if (appState.chatterThresholdMs > 0) {
         ShowChatterRow(window);
     }
+    if (appState.oneKeyboard) {
+        ShowKeyboardRow(window);
+        RegisterRawKeyboard(window);
+    }
     if (appState.filterSystemKeys) {
         CheckDlgButton(window, IDC_FILTER_SYSTEM_KEYS, BST_CHECKED);
         ApplySystemKeyFilter(Handle(window));
@@ -251,9 +272,11 @@ void InitialiseMainWindow(HWND window) {
 
 void LayOutMainWindow(HWND window, int width, int height) {
     HWND exitButton = GetDlgItem(window, IDC_EXIT_BUTTON);
-    // The picture starts below the legend, and with /c below the chatter row under it.
-    HWND legendLabel = GetDlgItem(window, appState.chatterThresholdMs > 0 ? IDC_CHATTER_LEGEND
-                                                                          : IDC_LEGEND_TESTED_OK);
+    // The picture starts below the legend, or below the lowest row under it: with /d the
+    // keyboard row, else with /c the chatter row.
+    HWND legendLabel = GetDlgItem(window, appState.oneKeyboard              ? IDC_KEYBOARD_CAPTION
+                                          : appState.chatterThresholdMs > 0 ? IDC_CHATTER_LEGEND
+                                                                            : IDC_LEGEND_TESTED_OK);
     HWND picture = GetDlgItem(window, IDC_KEYBOARD_PICTURE);
     if (exitButton == nullptr || legendLabel == nullptr || picture == nullptr) {
         return; // the controls are not created yet
@@ -307,12 +330,21 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        OnKeyDown(Handle(window), static_cast<int32_t>(wParam), lParam);
+        if (TakesKeyMessage(Handle(window), true, static_cast<int32_t>(wParam), lParam,
+                            static_cast<uint32_t>(GetMessageTime()))) {
+            OnKeyDown(Handle(window), static_cast<int32_t>(wParam), lParam);
+        }
         return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
-        OnKeyUp(Handle(window), static_cast<int32_t>(wParam), lParam);
+        if (TakesKeyMessage(Handle(window), false, static_cast<int32_t>(wParam), lParam,
+                            static_cast<uint32_t>(GetMessageTime()))) {
+            OnKeyUp(Handle(window), static_cast<int32_t>(wParam), lParam);
+        }
         return 0;
+    case WM_INPUT: // registered with /d only
+        OnRawKeyboardInput(lParam);
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_LBUTTONDOWN:
         SetFocus(window);
         return OnMouseButton(window, true, kLeftButtonCode, lParam);

@@ -14,6 +14,7 @@
 #include "app/trace.h"
 #include "engine/engine_seams.h"
 #include "engine/key_engine.h"
+#include "engine/keyboard_under_test.h"
 #include "layout/layout_catalogue.h"
 #include "testrun/batch_dialogs.h"
 #include "testrun/plugin_link.h"
@@ -85,6 +86,7 @@ void RunBatchStartDialogs(HWND mainWindow) {
         DestroyWindow(mainWindow);
         return;
     }
+    StartNextKeyboard(); // a key pressed before the log was open chose no keyboard of it
     SetFocus(mainWindow);
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "engine/key_engine.h"
+#include "engine/keyboard_under_test.h"
 
 namespace {
 
@@ -186,6 +187,13 @@ void FormatStatistics(StatisticsTexts* texts) {
         PutText(texts->chatterKey, "None");
     }
     PutDecimal(texts->chatterCount, c.keys);
+    if (appState.oneKeyboard) {
+        const KeyboardUnderTest& k = keyboardUnderTest;
+        PutText(texts->keyboardUnderTest,
+                k.chosen ? k.identity : "none yet (the next key pressed chooses it)");
+        char* end = PutDecimal(PutText(texts->otherKeys, "Other keyboards: "), k.otherKeys);
+        PutText(end, k.otherKeys == 1 ? " key not counted" : " keys not counted");
+    }
 }
 
 const char* StatisticsText(const StatisticsTexts* texts, int i) {

@@ -32,4 +32,8 @@ void UpdateStatistics(WindowHandle window) {
         SetDlgItemTextA(dialog, kChatterKeyControl, texts.chatterKey);
         SetDlgItemTextA(dialog, kChatterCountControl, texts.chatterCount);
     }
+    if (appState.oneKeyboard) {
+        SetDlgItemTextA(dialog, kKeyboardIdentityControl, texts.keyboardUnderTest);
+        SetDlgItemTextA(dialog, kOtherKeysControl, texts.otherKeys);
+    }
 }

@@ -6,6 +6,7 @@
 #include "app/trace.h"
 #include "engine/engine_seams.h"
 #include "engine/key_engine.h"
+#include "engine/keyboard_under_test.h"
 #include "engine/led_test.h"
 #include "testrun/plugin_link.h"
 #include "testrun/test_log.h"
@@ -46,6 +47,7 @@ bool IsTestComplete() {
 }
 
 bool EndTest(WindowHandle window, bool verificationRequired) {
+    LogKeyboardIfNone();
     WriteKeyTrace("Checking whether the test has passed. User verifiaction required: %d\n",
                   verificationRequired ? 1 : 0);
     bool passed = false;
@@ -78,6 +80,7 @@ bool EndTest(WindowHandle window, bool verificationRequired) {
         return false;
     }
     int next = RunSerial(window);
+    StartNextKeyboard();
     FocusWindow(window);
     if (next == 0) {
         DestroyMainWindow(window);
@@ -102,6 +105,7 @@ void ClearAll() {
     engine.historyPos = 0;
     std::memset(engine.history, 0xFF, sizeof engine.history);
     engine.chatter = ChatterStats{-1, 0, 0};
+    ForgetKeyboardUnderTest();
     KeyRecord* table = engine.table;
     for (int i = 0; table != nullptr && table[i].keyCode != kEndCode; ++i) {
         table[i].status = StatusAfterClear(table[i].status);

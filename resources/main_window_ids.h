@@ -32,6 +32,10 @@
 #define IDC_CHATTER_KEY 1049
 #define IDC_CHATTER_COUNT_CAPTION 1050
 #define IDC_CHATTER_COUNT 1051
+// The keyboard under test's row, shown only with /d: one run of numbers.
+#define IDC_KEYBOARD_CAPTION 1052
+#define IDC_KEYBOARD_IDENTITY 1053
+#define IDC_OTHER_KEYS 1054
 #define IDC_MOUSE_MOVE_BUTTON 1089
 #define IDC_MOUSE_DRIFT_BUTTON 1090
 

@@ -28,7 +28,7 @@ namespace {
 
 // The flags batch, plug-in, detailed log and filter ("bpdf", a dash for each that is
 // off), the quit requests, then the layout name, the plug-in marker and the trace file
-// in brackets ("on" when the trace is on), the chatter threshold when set, "end" when the
+// in brackets ("on" when the trace is on), the chatter threshold when set, /d, "end" when the
 // program is to end at once, and the messages shown.
 std::string Read(std::vector<std::string> args) {
     ResetAppState();
@@ -46,6 +46,7 @@ std::string Read(std::vector<std::string> args) {
     out += " " + std::to_string(quitRequests) + " [" + s.layoutName + "] [" + marker + "] [" +
            s.traceFilePath + (s.traceEnabled ? "] on" : "]");
     out += s.chatterThresholdMs != 0 ? " /c " + std::to_string(s.chatterThresholdMs) : "";
+    out += s.oneKeyboard ? " /d" : "";
     out += goOn ? "" : " end";
     for (const ShownMessage& m : shownMessages) {
         EXPECT_TRUE(m.owner == nullptr && m.caption == "Clavoro Error" && m.icon == kIconNone);
@@ -88,6 +89,7 @@ TEST(CommandLine, OptionsAndTheirValues) {
          "---- 0 [] [] [" + bad.substr(0, 259) + "] Could not open log file " + bad.substr(0, 259) +
              ".\n"},
         {{"/c", "30", "/k", "UK105"}, "---- 0 [UK105] [] [] /c 30"},
+        {{"/d", "/k", "UK105", "/b"}, "b--- 0 [UK105] [] [] /d"},
         {{"/b", "/c", "1"}, "b--- 0 [] [] [] /c 1"},
         {{"/c", "0250"}, "---- 0 [] [] [] /c 250"},
         {{"/c", "0", "/b"}, "---- 0 [] [] [] end " + refused + "0" + exits},

@@ -16,6 +16,8 @@
 #include "app/trace.h"
 #include "engine/event_clock.h"
 #include "engine/key_engine.h"
+#include "engine/keyboard_identity.h"
+#include "engine/keyboard_under_test.h"
 #include "engine/led_test.h"
 #include "engine/statistics.h"
 #include "layout/layout_file.h"
@@ -82,6 +84,7 @@ class Engine : public ::testing::Test {
         ResetEngine();
         ResetAltShortcuts();
         fake = FakeSeams();
+        keyboardUnderTest = KeyboardUnderTest{};
         testRunInfo.keystrokes = 0;
         pluginLink.record = nullptr;
         std::memset(savedKeyboardState, 0, sizeof savedKeyboardState);
@@ -162,6 +165,48 @@ class Engine : public ::testing::Test {
     std::string Log(const std::string& ending = "") {
         CloseTestLog();
         return FileText(logPath + ending);
+    }
+
+    // /d: records "<device>:<key>" (">" first: waiting in the queue) and key messages "<key>"
+    // through the rule, the tested messages on to the engine; "@ms" stamps what follows, "|"
+    // is a Clear. A key: "^" for a release, the scan code (also the key code; Caps Lock's is 58,
+    // or 255 when the LED test sends it), "+" for E0, "!vk" for E1, "r" for an auto-repeat.
+    // Devices: a, b, r (a's name: a plugged in again), g (no name), p (none: a program's). Gives T
+    // or - per message (tested or not), the device chosen and the keys not counted.
+    std::string Feed(const std::string& script) {
+        fake.deviceNames = {{1, "a VID_000A&PID_0001"}, {2, "b"}, {3, "a VID_000A&PID_0001"}};
+        std::istringstream in(script);
+        std::string t, trail;
+        uint32_t time = 0;
+        while (in >> t) {
+            const size_t colon = t.find(':'), e1 = t.find('!');
+            const std::string key = t.substr(colon + 1); // the whole token without a colon
+            const bool up = key[0] == '^', e0 = key.find('+') != key.npos;
+            if (t == "|" || t[0] == '@') {
+                t == "|" ? ClearAll() : void(time = std::stoul(t.substr(1)));
+                continue;
+            }
+            const int scan = std::stoi(key.substr(up)),
+                      code = scan == 255 || scan == 58 ? 20 : scan;
+            const intptr_t lParam = 1 | (intptr_t(scan) << 16) | (e0 ? 0x1000000 : 0) |
+                                    (t.back() == 'r' ? 0x40000000 : 0);
+            if (colon != t.npos) {
+                const int flags =
+                    (up ? kRawKeyBreak : 0) | (e0 ? kRawKeyE0 : 0) | (e1 != t.npos ? kRawKeyE1 : 0);
+                const RawKeyRecord r = {
+                    std::string("pabrg").find(t[colon - 1]), uint16_t(scan), uint16_t(flags),
+                    uint16_t(flags & kRawKeyE1 ? std::stoi(t.substr(e1 + 1)) : 0), time};
+                t[0] == '>' ? fake.queued.push_back(r) : NoteRawKeyRecord(r);
+                continue;
+            }
+            const bool tested = TakesKeyMessage(kWindow, !up, code, lParam, time);
+            trail += tested ? "T" : "-";
+            if (tested) {
+                up ? OnKeyUp(kWindow, code, lParam) : OnKeyDown(kWindow, code, lParam);
+            }
+        }
+        const KeyboardUnderTest& k = keyboardUnderTest;
+        return trail + " " + (k.chosen ? k.name[0] : '-') + " " + std::to_string(k.otherKeys);
     }
 };
 
@@ -559,6 +604,95 @@ TEST_F(Engine, ClearResetsStatusesStatisticsAndTheLedTest) {
     fake.calls.clear();
     ClearAll();
     EXPECT_EQ("", fake.calls) << "no statistics before the main window exists";
+}
+
+// /d: each key message is matched to the raw record that announced it, and only the
+// keys of the device of the first key pressed are tested.
+TEST_F(Engine, OnlyTheKeyboardUnderTestIsTested) {
+    appState.oneKeyboard = true;
+    const std::pair<const char*, const char*> cases[] = {
+        {"a:30 30 a:^30 ^30", "TT a 0"},
+        {"a:42 42 b:6 6 b:6 6r b:^6 ^6 a:^42 ^42", "T---T a 1"}, // held while b typed
+        {"30 a:31 31 ^31", "-T- a 1"},                           // no record: a program's
+        {"p:30 30 g:30 30 a:30 30", "--T a 2"}, // no device, and one without a name
+        {"b:30 a:^28 ^28 30", "-T b 0"},        // a key-up whose key-down went elsewhere
+        {"a:30 30 | b:31 31 a:^30 ^30", "TT- b 0"},
+        {"a:30 30 a:^30 ^30 r:31 31", "TTT a 0"}, // unplugged and plugged in again
+        {"a:30 b:6 30 6 a:^30 b:^6 ^30 ^6", "T-T- a 1"},
+        // The filter's posted key overtakes its record, and the messages of keys before it.
+        {">a:91+ 91+ a:30 a:^91+ ^91+ 30", "TTT a 0"},
+        {"a:30 30+ a:^30 ^30", "-- - 1"},                  // E0 tells the keys apart
+        {"a:29!69 69 a:^29!69 ^69", "TT a 0"},             // Pause
+        {"255+ a:255+ 255+ b:30 30 a:58 58", "TTT- b 1"},  // the LED test's keys choose nothing
+        {"@0 b:30 @1000 a:30 30 @2001 b:30 30", "TT b 0"}, // a record without its key
+    };
+    for (const auto& [script, result] : cases) {
+        EXPECT_EQ(result, Feed(script)) << script;
+        keyboardUnderTest = KeyboardUnderTest{};
+    }
+    for (int i = 0; i <= kPendingRecords; ++i) {
+        Feed("b:" + std::to_string(i + 1));
+    }
+    EXPECT_EQ("-T b 1", Feed("1 2")) << "the oldest of too many records is dropped";
+    keyboardUnderTest = KeyboardUnderTest{};
+    StatisticsTexts t;
+    Feed("p:1 1 p:2 2");
+    FormatStatistics(&t);
+    EXPECT_EQ("none yet (the next key pressed chooses it) Other keyboards: 2 keys not counted",
+              std::string(t.keyboardUnderTest) + " " + t.otherKeys);
+    appState.oneKeyboard = false;
+    EXPECT_EQ('T', Feed("p:1 1")[0]) << "without /d every key is tested";
+}
+
+// A batch run: the Keyboard record when the keyboard is chosen (not by a key before the first
+// Serial dialog), before the /t records of its key, again only for another device chosen after a
+// Clear, and "none" for a keyboard whose verdict came first; /l and /t tell the keys not tested.
+TEST_F(Engine, KeyboardRecordsOfABatchRun) {
+    appState.batchMode = appState.oneKeyboard = appState.detailedKeyLog = true;
+    EXPECT_EQ("T b 0", Feed("b:30 30")); // before the log is open
+    StartNextKeyboard();                 // the first Serial dialog
+    ASSERT_EQ(1, OpenTrace((logPath + ".l").c_str()));
+    ASSERT_EQ(1, OpenTestLog(logPath.c_str(), true));
+    fake.hid = {true, 0x0100, "Board", ""};
+    EXPECT_EQ("-T- a 1", Feed("48 a:30 30 ^48"));
+    appState.detailedKeyLog = false;
+    EXPECT_EQ("TT b 0", Feed("| a:48 48 | b:30 30"));
+    EndTest(kWindow, false);
+    EndTest(kWindow, false);
+    const std::string k = "    Keyboard: ", rev = ", rev 0100, \"Board\"",
+                      key = "=============================================\r\nKey ",
+                      failed = "\r\nUser Selection: FAILED\r\n",
+                      program = "from no keyboard (a program sent it)\r\n";
+    EXPECT_EQ(key + "Down: Windows - 48, BIOS - 48\r\nNot tested: " + program + k +
+                  "VID 000A PID 0001" + rev + "\r\n" + key +
+                  "Down: Windows - 30, BIOS - 30\r\nAttempting key match of type 1\r\n"
+                  "Completed Key down processing\r\n" +
+                  key + "Up: Windows - 48, BIOS - 48\r\nNot tested: " + program + k + "b" + rev +
+                  failed + k + "none" + failed,
+              Log());
+    EXPECT_NE(std::string::npos,
+              FileText(logPath + ".l")
+                  .find("Key 48 not tested: " + program + "Keyboard under test: VID 000A PID 0001" +
+                        rev + "\r\n30,"));
+}
+
+TEST(KeyboardIdentity, IdsFromTheNameAndTheDriversTexts) {
+    const std::tuple<const char*, HidFacts, const char*> cases[] = {
+        {"VID_046D&PID_C31C",
+         {true, 0x640, "AZ Pad", "az"},
+         "VID 046D PID C31C, rev 0640, \"AZ Pad\""},
+        {"_VID&0002046a_PID&b342",
+         {true, 17, " K3\t", "LG"},
+         "VID 046A PID B342, rev 0011, \"LG K3\""},
+        {"ACPI#PNP0303#4&1d", {}, "ACPI#PNP0303#4&1d"}, // above: Bluetooth's ids
+        {"VID_845F&PID_0009", {true, 0, "A\"b\x7f", ""}, "VID 845F PID 0009, rev 0000, \"A'b\""},
+        {"VID_12G4&PID_0001", {false, 0, "  ", "Maker"}, "VID_12G4&PID_0001"},
+    };
+    for (const auto& [name, facts, identity] : cases) {
+        char text[kKeyboardIdentitySize];
+        FormatKeyboardIdentity(text, sizeof text, name, facts);
+        EXPECT_STREQ(identity, text);
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "tests/fakes/fake_engine_seams.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "engine/engine_seams.h"
@@ -57,6 +58,19 @@ int IsFilterBoxChecked(WindowHandle) {
 }
 void SetFilterBoxChecked(WindowHandle, int checked) {
     fake.filterBox = Record("Box " + std::to_string(checked), checked);
+}
+int RawDeviceName(uint64_t device, char* name, size_t size) {
+    return fake.deviceNames.count(device) != 0 &&
+           std::snprintf(name, size, "%s", fake.deviceNames[device].c_str()) >= 0;
+}
+void ReadHidFacts(const char*, HidFacts* facts) {
+    *facts = fake.hid;
+}
+void TakeWaitingRawRecords() {
+    for (const RawKeyRecord& r : fake.queued) {
+        NoteRawKeyRecord(r);
+    }
+    fake.queued.clear();
 }
 void* LoadKeyboardFilter(WindowHandle) {
     Record("Load");

@@ -6,7 +6,11 @@
 // "ScreenSaver 1". The queries answer what the test set.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
+
+#include "engine/keyboard_under_test.h"
 
 struct FakeSeams {
     std::string calls;
@@ -16,5 +20,8 @@ struct FakeSeams {
     uint8_t keyboard[256] = {}; // ReadKeyboardState; a lock key sent flips its bit 0
     int filterBox = 0;          // IsFilterBoxChecked
     void* filterHook = nullptr; // what LoadKeyboardFilter returns
+    std::map<uint64_t, std::string> deviceNames; // RawDeviceName; a handle not here is gone
+    HidFacts hid = {};                           // ReadHidFacts, for every device
+    std::vector<RawKeyRecord> queued;            // handed on by TakeWaitingRawRecords
 };
 extern FakeSeams fake;

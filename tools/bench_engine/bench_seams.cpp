@@ -6,6 +6,7 @@
 #include "app/append_file.h"
 #include "app/message_box.h"
 #include "engine/engine_seams.h"
+#include "engine/keyboard_under_test.h"
 #include "engine/led_test.h"
 #include "engine/statistics.h"
 #include "testrun/plugin_link.h"
@@ -40,6 +41,13 @@ void ReadKeyboardState(uint8_t state[256]) {
     }
 }
 void SendLockKeyToggle(int) {}
+
+// The benchmark runs without /d.
+int RawDeviceName(uint64_t, char*, size_t) {
+    return 0;
+}
+void ReadHidFacts(const char*, HidFacts*) {}
+void TakeWaitingRawRecords() {}
 void StartLedTimer(WindowHandle) {}
 void KillLedTimer() {}
 
