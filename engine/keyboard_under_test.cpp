@@ -96,9 +96,8 @@ void Choose(const char* name) {
 }
 
 void NotTested(WindowHandle window, const KeyMessage& k, const char* reason) {
-    WriteKeyTrace(
-        "=============================================\nKey %s: Windows - %d, BIOS - %d\n",
-        k.down ? "Down" : "Up", k.code, k.scanCode);
+    WriteKeyTrace("=============================================\n");
+    WriteKeyTrace("Key %s: Windows - %d, BIOS - %d\n", k.down ? "Down" : "Up", k.code, k.scanCode);
     WriteKeyTrace("Not tested: %s\n", reason);
     if (!k.down) {
         return; // a key is counted by its press; the trace takes key-downs only
