@@ -5,6 +5,7 @@
 
 #include "app/about_box.h"
 #include "app/app_state.h"
+#include "clavoro_version.h"
 #include "resources/about_box_ids.h"
 
 static void PaintLogo(HWND dialog) {
@@ -41,7 +42,9 @@ static INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_INITDIALOG: {
         CentreOnOwner(reinterpret_cast<WindowHandle>(dialog), appState.mainWindow);
         char line[64];
-        std::snprintf(line, sizeof line, "%s %s Build: %s", "Clavoro", "V3.2", "1002");
+        // The build's version 3.2.1002 reads "Clavoro V3.2 Build: 1002".
+        std::snprintf(line, sizeof line, "%s V%d.%d Build: %d", "Clavoro", CLAVORO_VERSION_MAJOR,
+                      CLAVORO_VERSION_MINOR, CLAVORO_VERSION_BUILD);
         SetDlgItemTextA(dialog, ABOUT_VERSION_LINE, line);
         return TRUE;
     }
