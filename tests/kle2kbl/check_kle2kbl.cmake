@@ -34,6 +34,7 @@ function(check_layout kbl)
 endfunction()
 
 run(0 "usage: kle2kbl" --help)
+run(0 "kle2kbl ${VERSION}\n" a.json --version) # every tool's, from tools/common
 run(2 "usage: kle2kbl")
 run(2 "usage: kle2kbl" a.json b.kbl c.kbl)
 run(2 "unknown option --mouse" ${DATA}/ansi104.json --mouse)
