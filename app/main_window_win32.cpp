@@ -150,10 +150,12 @@ void ReadImageSizes() {
 }
 
 // At a scale other than 100 % the legend squares and the icon are replaced by copies of
-// their size at that scale.
+// their size at that scale; back at 100 % the squares are the template's again.
 void ScaleImages() {
+    const bool original = windowDpi == kBaseDpi;
     for (int i = 0; i < mainTemplate.controlCount; ++i) {
-        if (mainTemplate.controls[i].kind != kImageKind || windowDpi == kBaseDpi) {
+        if (mainTemplate.controls[i].kind != kImageKind ||
+            (original && scaledImages[i] == nullptr)) {
             continue;
         }
         const int w = ScaleToDpi(imageSizes96[i].width, windowDpi);
@@ -162,7 +164,8 @@ void ScaleImages() {
         UINT type;
         if (templateImages[i] != nullptr) {
             type = IMAGE_BITMAP;
-            image = CopyImage(templateImages[i], IMAGE_BITMAP, w, h, 0);
+            image =
+                original ? templateImages[i] : CopyImage(templateImages[i], IMAGE_BITMAP, w, h, 0);
         } else {
             type = IMAGE_ICON;
             image = LoadImageA(static_cast<HINSTANCE>(appState.instance), "Clavoro", IMAGE_ICON, w,
@@ -181,28 +184,28 @@ void ScaleImages() {
                 DestroyIcon(static_cast<HICON>(scaledImages[i]));
             }
         }
-        scaledImages[i] = image;
+        scaledImages[i] = original && type == IMAGE_BITMAP ? nullptr : image;
     }
 }
 
 // The font of the controls at windowDpi: the dialog manager's at the scale the window was
 // created at, else one made from it with the height of that scale.
 void SetControlFont() {
-    if (windowDpi == creationDpi || creationFont == nullptr) {
-        return;
-    }
     LOGFONTA font;
-    if (!GetObjectA(creationFont, sizeof font, &font)) {
+    if (creationFont == nullptr || !GetObjectA(creationFont, sizeof font, &font)) {
         return;
     }
-    font.lfHeight = -MulDivRound(mainTemplate.pointSize, windowDpi, 72);
-    HFONT made = CreateFontIndirectA(&font);
-    if (made == nullptr) {
-        return;
+    HFONT made = nullptr;
+    if (windowDpi != creationDpi) {
+        font.lfHeight = -MulDivRound(mainTemplate.pointSize, windowDpi, 72);
+        if ((made = CreateFontIndirectA(&font)) == nullptr) {
+            return;
+        }
     }
     for (int i = 0; i < mainTemplate.controlCount; ++i) {
         if (IsWindow(controlWindows[i])) {
-            SendMessageA(controlWindows[i], WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
+            SendMessageA(controlWindows[i], WM_SETFONT,
+                         reinterpret_cast<WPARAM>(made != nullptr ? made : creationFont), FALSE);
         }
     }
     if (scaledFont != nullptr) {
