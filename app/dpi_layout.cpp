@@ -6,14 +6,7 @@
 #include "resources/main_window_ids.h"
 
 int MulDivRound(int a, int b, int c) {
-    if (c == 0) {
-        return 0;
-    }
-    const int64_t product = static_cast<int64_t>(a) * b;
-    const int64_t half = (c < 0 ? -c : c) / 2;
-    const bool negative = (product < 0) != (c < 0);
-    const int64_t magnitude = ((product < 0 ? -product : product) + half) / (c < 0 ? -c : c);
-    return static_cast<int>(negative ? -magnitude : magnitude);
+    return c > 0 ? static_cast<int>((static_cast<int64_t>(a) * b + c / 2) / c) : 0;
 }
 
 int ScaleToDpi(int pixels, int dpi) {
