@@ -93,12 +93,12 @@ TEST(Display, version_manifest_and_icon_in_the_built_files) {
         }
         // The icon group: a header of 6 bytes, then 14 per size, the width first (0: 256).
         const std::string group = ResourceText(file, "CLAVORO", RT_GROUP_ICON);
-        std::vector<int> sizes;
+        std::string sizes;
         for (size_t at = 6; at + 14 <= group.size(); at += 14) {
-            sizes.push_back(group[at] == 0 ? 256 : static_cast<unsigned char>(group[at]));
+            sizes +=
+                std::to_string(group[at] == 0 ? 256 : static_cast<unsigned char>(group[at])) + " ";
         }
-        EXPECT_EQ(program ? std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256} : std::vector<int>{},
-                  sizes);
+        EXPECT_EQ(program ? "16 20 24 32 40 48 64 256 " : "", sizes);
         FreeLibrary(file);
     }
 }
