@@ -142,7 +142,6 @@ int ReadDialogTemplate(const uint8_t* bytes, size_t size, DialogTemplate* dialog
         r.at += static_cast<size_t>(extra); // creation data, not used here
         c.kind = KindOf(atom, className, controlStyle);
         c.visible = (controlStyle & kVisibleStyle) != 0;
-        c.ownerDraw = c.kind == kPictureKind;
     }
     dialog->controlCount = count;
     return r.failed || r.at > size ? 0 : 1;
@@ -183,27 +182,19 @@ void PlaceControls(const DialogTemplate& dialog, DialogBaseUnits base, int dpi,
     if (textWidths == nullptr) {
         return;
     }
-    // Left to right, so that a label moved by one to its left is widened where it then is.
-    for (int left = -32768, next; left < 32768; left = next) {
-        next = 32768;
-        for (int i = 0; i < n; ++i) {
-            const TemplateControl& c = dialog.controls[i];
-            if (c.x > left && c.x < next) {
-                next = c.x;
-            }
+    // A label whose text has grown moves everything right of it in its row by as much;
+    // the moves of several labels add up, in whatever order they are made.
+    for (int i = 0; i < n; ++i) {
+        const TemplateControl& c = dialog.controls[i];
+        const int grow = textWidths[i] - places[i].width;
+        if (c.kind != kTextKind || !c.visible || grow <= 0) {
+            continue;
         }
-        for (int i = 0; i < n && next < 32768; ++i) {
-            const TemplateControl& c = dialog.controls[i];
-            const int grow = textWidths[i] - places[i].width;
-            if (c.x != next || c.kind != kTextKind || !c.visible || grow <= 0) {
-                continue;
-            }
-            places[i].width += grow;
-            for (int j = 0; j < n; ++j) {
-                const TemplateControl& o = dialog.controls[j];
-                if (o.x > c.x && o.kind != kFrameKind && SameRow(c, o)) {
-                    places[j].x += grow;
-                }
+        places[i].width += grow;
+        for (int j = 0; j < n; ++j) {
+            const TemplateControl& o = dialog.controls[j];
+            if (o.x > c.x && o.kind != kFrameKind && SameRow(c, o)) {
+                places[j].x += grow;
             }
         }
     }

@@ -30,7 +30,6 @@ struct TemplateControl {
     int kind;
     int x, y, width, height; // dialog units
     bool visible;
-    bool ownerDraw; // an owner-drawn static (the keyboard picture)
 };
 
 struct DialogTemplate {

@@ -39,7 +39,7 @@ DialogTemplate MainRows(bool chatterRow) {
     DialogTemplate t = {486, 338, 8, "MS Sans Serif", kCount, {}};
     for (int i = 0; i < kCount; ++i) {
         const Row& r = kRows[i];
-        t.controls[i] = {r.id, r.kind, r.x, r.y, r.width, r.height, r.visible || chatterRow, false};
+        t.controls[i] = {r.id, r.kind, r.x, r.y, r.width, r.height, r.visible || chatterRow};
     }
     return t;
 }
@@ -145,6 +145,11 @@ TEST(DpiLayout, ReadsTheTemplateResource) {
     }
     EXPECT_EQ("486x338 8 MS Sans Serif -1:0:7,20:1 1046:1:12,20:0 -1:4:9,20:1 7:3:1,20:1", read);
     EXPECT_EQ(0, ReadDialogTemplate(b.data(), b.size() - 3, &t)) << "cut short";
+    for (int k = 0; k < 54; ++k) { // 54 more characters before the face name: cut to 63
+        b.insert(b.begin() + 40, {'X', 0});
+    }
+    ASSERT_EQ(1, ReadDialogTemplate(b.data(), b.size(), &t));
+    EXPECT_EQ(std::string(54, 'X') + "MS Sans S", t.faceName);
 }
 
 } // namespace
