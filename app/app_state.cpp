@@ -4,4 +4,6 @@
 
 AppState appState;
 
-void ResetAppState() { std::memset(&appState, 0, sizeof appState); }
+void ResetAppState() {
+    std::memset(&appState, 0, sizeof appState);
+}

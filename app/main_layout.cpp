@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/dpi_layout.h"
 #include "layout/layout_catalogue.h"
 #include "resources/main_window_ids.h"
 
@@ -13,19 +14,23 @@ const int kRowOrder[kMaxRowButtons] = {
     IDC_FAIL_TEST_BUTTON,   IDC_ABOUT_BUTTON,      IDC_HELP_BUTTON,      IDC_EXIT_BUTTON,
 };
 
+// Pixels of the 96-dpi window: around the picture, between it and the button row, and
+// between two buttons.
 const int kMargin = 10;
+const int kRowGap = 5;
 const int kButtonGap = 20;
 
 } // namespace
 
 MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int buttonWidth, int buttonHeight,
-                             int legendBottom, bool batchMode) {
+                             int legendBottom, bool batchMode, int dpi) {
+    const int margin = ScaleToDpi(kMargin, dpi);
     MainLayout layout = {};
-    layout.pictureX = kMargin;
-    layout.pictureY = legendBottom + kMargin;
-    layout.pictureWidth = clientWidth - 2 * kMargin;
-    layout.pictureHeight = clientHeight - layout.pictureY - buttonHeight - kMargin;
-    layout.buttonY = layout.pictureY + layout.pictureHeight + 5;
+    layout.pictureX = margin;
+    layout.pictureY = legendBottom + margin;
+    layout.pictureWidth = clientWidth - 2 * margin;
+    layout.pictureHeight = clientHeight - layout.pictureY - buttonHeight - margin;
+    layout.buttonY = layout.pictureY + layout.pictureHeight + ScaleToDpi(kRowGap, dpi);
 
     for (int id : kRowOrder) {
         if (id == IDC_FAIL_TEST_BUTTON && !batchMode) {
@@ -33,10 +38,11 @@ MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int buttonWidth,
         }
         layout.buttonIds[layout.buttonCount++] = id;
     }
-    // Centred with 20-pixel gaps; a window narrower than the row starts it left of
-    // the client area (integer division truncating toward zero, no clamping).
-    const int step = buttonWidth + kButtonGap;
-    const int x0 = (clientWidth - layout.buttonCount * step + kButtonGap) / 2;
+    // Centred with 20-pixel gaps (at 96 dpi); a window narrower than the row starts it
+    // left of the client area (integer division truncating toward zero, no clamping).
+    const int gap = ScaleToDpi(kButtonGap, dpi);
+    const int step = buttonWidth + gap;
+    const int x0 = (clientWidth - layout.buttonCount * step + gap) / 2;
     for (int k = 0; k < layout.buttonCount; ++k) {
         layout.buttonX[k] = x0 + k * step;
     }

@@ -17,10 +17,11 @@ struct MainLayout {
 };
 
 // clientWidth/Height: the main window's client area; buttonWidth/Height: the Exit
-// button's client size, which every button of the row gets; legendBottom: bottom edge
-// of the "Key Tested OK" label in client coordinates.
+// button's size, which every button of the row gets; legendBottom: bottom edge of the
+// lowest row of texts above the picture (the legend, or a row shown below it) in client
+// coordinates. The margins are those of the 96-dpi window scaled to dpi.
 MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int buttonWidth, int buttonHeight,
-                             int legendBottom, bool batchMode);
+                             int legendBottom, bool batchMode, int dpi);
 
 // The 700 x 340 picture is drawn scaled to the picture control's client width.
 float PictureScaleFor(int pictureClientWidth);

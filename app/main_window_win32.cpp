@@ -6,12 +6,14 @@
 
 #include "app/about_box.h"
 #include "app/app_state.h"
+#include "app/dpi_layout.h"
 #include "app/main_layout.h"
 #include "app/main_window_win32.h"
 #include "app/message_box.h"
 #include "app/os_version_win32.h"
 #include "app/settings.h"
 #include "app/trace.h"
+#include "app/window_dpi_win32.h"
 #include "engine/engine_seams.h"
 #include "engine/key_drawing.h"
 #include "engine/key_engine.h"
@@ -33,6 +35,235 @@ constexpr int kRightButtonCode = -3;
 
 WindowHandle Handle(HWND window) {
     return reinterpret_cast<WindowHandle>(window);
+}
+
+// ---- the layout at the display scale ----
+
+void PlacePictureAndButtons(HWND window, const MainLayout& layout, int buttonWidth,
+                            int buttonHeight);
+void LayOutAtDisplayScale(HWND window, int width, int height);
+void SetUpDisplayScale(HWND window);
+LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam);
+
+constexpr int kMaxControls = sizeof(DialogTemplate::controls) / sizeof(TemplateControl);
+
+// The template "Clavoro" as read from the program's resources, with the window of each
+// of its controls; none when it cannot be read (the window then keeps the places the
+// dialog manager gave its controls, as the program always did).
+DialogTemplate mainTemplate;
+HWND controlWindows[kMaxControls];
+ControlPlace places[kMaxControls];
+ControlPlace imageSizes96[kMaxControls]; // the pictures of the legend squares and icon
+HBITMAP templateImages[kMaxControls];    // the legend squares as the template loaded them
+HANDLE scaledImages[kMaxControls];       // their copies at the display scale
+DialogBaseUnits baseUnits96 = {0, 0};
+int windowDpi = 96;
+int creationDpi = 96;
+HFONT creationFont = nullptr; // the dialog manager's, made for creationDpi
+HFONT scaledFont = nullptr;   // made by this file after a change of display scale
+
+bool HaveTemplate() {
+    return mainTemplate.controlCount > 0;
+}
+
+bool ReadMainTemplate(HWND window) {
+    HINSTANCE instance = static_cast<HINSTANCE>(appState.instance);
+    HRSRC found = FindResourceA(instance, "Clavoro", MAKEINTRESOURCEA(5)); // RT_DIALOG
+    HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr || !ReadDialogTemplate(static_cast<const uint8_t*>(bytes),
+                                                SizeofResource(instance, found), &mainTemplate)) {
+        mainTemplate.controlCount = 0;
+        return false;
+    }
+    // The dialog manager creates the controls in template order, each below the others.
+    HWND child = GetWindow(window, GW_CHILD);
+    for (int i = 0; i < mainTemplate.controlCount; ++i, child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child == nullptr ||
+            (GetDlgCtrlID(child) & 0xFFFF) != (mainTemplate.controls[i].id & 0xFFFF)) {
+            mainTemplate.controlCount = 0;
+            return false;
+        }
+        controlWindows[i] = child;
+    }
+    return true;
+}
+
+// The template font's character size at 96 dpi, as the dialog manager measures it.
+DialogBaseUnits MeasureBaseUnits96(HWND window) {
+    if (creationDpi == kBaseDpi) {
+        RECT units = {0, 0, 4, 8};
+        MapDialogRect(window, &units);
+        return {units.right, units.bottom};
+    }
+    LOGFONTA font = {};
+    font.lfHeight = -MulDivRound(mainTemplate.pointSize, kBaseDpi, 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(font.lfFaceName, mainTemplate.faceName, LF_FACESIZE);
+    HFONT measured = CreateFontIndirectA(&font);
+    HDC dc = CreateCompatibleDC(nullptr);
+    DialogBaseUnits base = {6, 13};
+    if (measured != nullptr && dc != nullptr) {
+        HGDIOBJ before = SelectObject(dc, measured);
+        TEXTMETRICA metrics;
+        SIZE size;
+        const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+        if (GetTextMetricsA(dc, &metrics) && GetTextExtentPoint32A(dc, letters, 52, &size)) {
+            base = {(size.cx / 26 + 1) / 2, metrics.tmHeight};
+        }
+        SelectObject(dc, before);
+    }
+    if (dc != nullptr) {
+        DeleteDC(dc);
+    }
+    if (measured != nullptr) {
+        DeleteObject(measured);
+    }
+    return base;
+}
+
+void ReadVisibility() {
+    for (int i = 0; i < mainTemplate.controlCount; ++i) {
+        mainTemplate.controls[i].visible =
+            IsWindow(controlWindows[i]) &&
+            (GetWindowLongA(controlWindows[i], GWL_STYLE) & WS_VISIBLE) != 0;
+    }
+}
+
+// The pictures of the image controls at 96 dpi: the legend squares as loaded, the icon
+// at the system's 96-dpi icon size.
+void ReadImageSizes() {
+    for (int i = 0; i < mainTemplate.controlCount; ++i) {
+        imageSizes96[i] = {0, 0, 0, 0};
+        if (mainTemplate.controls[i].kind != kImageKind) {
+            continue;
+        }
+        HWND control = controlWindows[i];
+        templateImages[i] =
+            reinterpret_cast<HBITMAP>(SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        BITMAP bitmap;
+        if (templateImages[i] != nullptr && GetObjectA(templateImages[i], sizeof bitmap, &bitmap)) {
+            imageSizes96[i] = {0, 0, bitmap.bmWidth, bitmap.bmHeight};
+        } else {
+            imageSizes96[i] = {0, 0, 32, 32}; // the icon
+        }
+    }
+}
+
+// At a scale other than 100 % the legend squares and the icon are replaced by copies of
+// their size at that scale; back at 100 % the squares are the template's again.
+void ScaleImages() {
+    const bool original = windowDpi == kBaseDpi;
+    for (int i = 0; i < mainTemplate.controlCount; ++i) {
+        if (mainTemplate.controls[i].kind != kImageKind ||
+            (original && scaledImages[i] == nullptr)) {
+            continue;
+        }
+        const int w = ScaleToDpi(imageSizes96[i].width, windowDpi);
+        const int h = ScaleToDpi(imageSizes96[i].height, windowDpi);
+        HANDLE image;
+        UINT type;
+        if (templateImages[i] != nullptr) {
+            type = IMAGE_BITMAP;
+            image =
+                original ? templateImages[i] : CopyImage(templateImages[i], IMAGE_BITMAP, w, h, 0);
+        } else {
+            type = IMAGE_ICON;
+            image = LoadImageA(static_cast<HINSTANCE>(appState.instance), "Clavoro", IMAGE_ICON, w,
+                               h, 0);
+        }
+        if (image == nullptr) {
+            continue;
+        }
+        SendMessageA(controlWindows[i], type == IMAGE_BITMAP ? STM_SETIMAGE : STM_SETICON,
+                     type == IMAGE_BITMAP ? IMAGE_BITMAP : reinterpret_cast<WPARAM>(image),
+                     type == IMAGE_BITMAP ? reinterpret_cast<LPARAM>(image) : 0);
+        if (scaledImages[i] != nullptr) {
+            if (type == IMAGE_BITMAP) {
+                DeleteObject(scaledImages[i]);
+            } else {
+                DestroyIcon(static_cast<HICON>(scaledImages[i]));
+            }
+        }
+        scaledImages[i] = original && type == IMAGE_BITMAP ? nullptr : image;
+    }
+}
+
+// The font of the controls at windowDpi: the dialog manager's at the scale the window was
+// created at, else one made from it with the height of that scale.
+void SetControlFont() {
+    LOGFONTA font;
+    if (creationFont == nullptr || !GetObjectA(creationFont, sizeof font, &font)) {
+        return;
+    }
+    HFONT made = nullptr;
+    if (windowDpi != creationDpi) {
+        font.lfHeight = -MulDivRound(mainTemplate.pointSize, windowDpi, 72);
+        if ((made = CreateFontIndirectA(&font)) == nullptr) {
+            return;
+        }
+    }
+    for (int i = 0; i < mainTemplate.controlCount; ++i) {
+        if (IsWindow(controlWindows[i])) {
+            SendMessageA(controlWindows[i], WM_SETFONT,
+                         reinterpret_cast<WPARAM>(made != nullptr ? made : creationFont), FALSE);
+        }
+    }
+    if (scaledFont != nullptr) {
+        DeleteObject(scaledFont);
+    }
+    scaledFont = made;
+}
+
+int TextWidth(HWND control) {
+    char text[256];
+    const int n = GetWindowTextA(control, text, sizeof text);
+    HDC dc = GetDC(control);
+    if (n <= 0 || dc == nullptr) {
+        if (dc != nullptr) {
+            ReleaseDC(control, dc);
+        }
+        return 0;
+    }
+    HGDIOBJ before =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, text, n, &size);
+    SelectObject(dc, before);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
+// Every control but the picture and the button row to its place at windowDpi; texts
+// that have become wider than their labels widen them.
+void PlaceTemplateControls() {
+    ReadVisibility();
+    int textWidths[kMaxControls];
+    for (int i = 0; i < mainTemplate.controlCount; ++i) {
+        textWidths[i] = mainTemplate.controls[i].kind == kTextKind && IsWindow(controlWindows[i])
+                            ? TextWidth(controlWindows[i])
+                            : 0;
+    }
+    PlaceControls(mainTemplate, baseUnits96, windowDpi, textWidths, imageSizes96, places);
+    for (int i = 0; i < mainTemplate.controlCount; ++i) {
+        const int kind = mainTemplate.controls[i].kind;
+        HWND control = controlWindows[i];
+        if (kind == kPictureKind || kind == kButtonKind || !IsWindow(control)) {
+            continue;
+        }
+        RECT now;
+        GetWindowRect(control, &now);
+        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&now), 2);
+        const ControlPlace& p = places[i];
+        // A list keeps the height of its drop-down part, which its window rectangle
+        // does not show: it is always given its place.
+        if (kind != kOtherKind && now.left == p.x && now.top == p.y &&
+            now.right - now.left == p.width && now.bottom - now.top == p.height) {
+            continue;
+        }
+        MoveWindow(control, p.x, p.y, p.width, p.height, FALSE);
+    }
 }
 
 // ---- initialisation ----
@@ -263,6 +494,7 @@ void InitialiseMainWindow(HWND window) {
     } else {
         CheckDlgButton(window, IDC_FILTER_SYSTEM_KEYS, BST_UNCHECKED);
     }
+    SetUpDisplayScale(window);
     // The size message of the window's creation came before its controls existed.
     RECT client;
     GetClientRect(window, &client);
@@ -271,6 +503,10 @@ void InitialiseMainWindow(HWND window) {
 }
 
 void LayOutMainWindow(HWND window, int width, int height) {
+    if (HaveTemplate()) {
+        LayOutAtDisplayScale(window, width, height);
+        return;
+    }
     HWND exitButton = GetDlgItem(window, IDC_EXIT_BUTTON);
     // The picture starts below the legend, or below the lowest row under it: with /d the
     // keyboard row, else with /c the chatter row.
@@ -288,7 +524,15 @@ void LayOutMainWindow(HWND window, int width, int height) {
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&legend), 2);
 
     MainLayout layout = ComputeMainLayout(width, height, button.right, button.bottom, legend.bottom,
-                                          appState.batchMode);
+                                          appState.batchMode, kBaseDpi);
+    PlacePictureAndButtons(window, layout, button.right, button.bottom);
+}
+
+namespace {
+
+void PlacePictureAndButtons(HWND window, const MainLayout& layout, int buttonWidth,
+                            int buttonHeight) {
+    HWND picture = GetDlgItem(window, IDC_KEYBOARD_PICTURE);
     MoveWindow(picture, layout.pictureX, layout.pictureY, layout.pictureWidth, layout.pictureHeight,
                FALSE);
     // Not painted at once, but all of it at the next paint: the window's own size-change
@@ -297,7 +541,7 @@ void LayOutMainWindow(HWND window, int width, int height) {
     for (int k = 0; k < layout.buttonCount; ++k) {
         HWND b = GetDlgItem(window, layout.buttonIds[k]);
         if (b != nullptr) {
-            MoveWindow(b, layout.buttonX[k], layout.buttonY, button.right, button.bottom, TRUE);
+            MoveWindow(b, layout.buttonX[k], layout.buttonY, buttonWidth, buttonHeight, TRUE);
         }
     }
     if (!appState.batchMode) {
@@ -309,7 +553,77 @@ void LayOutMainWindow(HWND window, int width, int height) {
     RECT pictureClient;
     GetClientRect(picture, &pictureClient);
     pictureScale = PictureScaleFor(pictureClient.right);
+    pictureDpi = windowDpi;
 }
+
+void LayOutAtDisplayScale(HWND window, int width, int height) {
+    ReadVisibility(); // a row shown since (the chatter row with /c) moves the picture down
+    ControlPlace exit = {0, 0, 0, 0};
+    for (int i = 0; i < mainTemplate.controlCount; ++i) {
+        if (mainTemplate.controls[i].id == IDC_EXIT_BUTTON) {
+            exit = places[i];
+        }
+    }
+    const MainLayout layout =
+        ComputeMainLayout(width, height, exit.width, exit.height,
+                          LowestTextBottom(mainTemplate, places), appState.batchMode, windowDpi);
+    PlacePictureAndButtons(window, layout, exit.width, exit.height);
+    if (!appState.batchMode) {
+        for (HWND& control : controlWindows) {
+            if (control != nullptr && !IsWindow(control)) {
+                control = nullptr; // "&Fail test", destroyed
+            }
+        }
+    }
+}
+
+// Reads the template and the display scale, puts every control in its place at that
+// scale and gives the window its opening size there (at 96 dpi the size and places the
+// dialog manager gave it).
+void SetUpDisplayScale(HWND window) {
+    KeepOwnLayoutOnDpiChange(window);
+    if (!ReadMainTemplate(window)) {
+        TraceLine("Main window template not read: laid out at 100 %");
+        return;
+    }
+    creationDpi = windowDpi = WindowDpi(window);
+    creationFont = reinterpret_cast<HFONT>(SendMessageA(controlWindows[0], WM_GETFONT, 0, 0));
+    baseUnits96 = MeasureBaseUnits96(window);
+    ReadImageSizes();
+    ScaleImages();
+    PlaceTemplateControls();
+    const ClientSize size =
+        OpeningClientSize(mainTemplate, baseUnits96, windowDpi, places, appState.batchMode);
+    RECT client;
+    GetClientRect(window, &client);
+    if (client.right != size.width || client.bottom != size.height) {
+        RECT frame = {0, 0, size.width, size.height};
+        ClientToWindowRect(&frame, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)),
+                           static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)), windowDpi);
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+// Moved to a monitor of another scale: the fonts and pictures of that scale, every
+// control in its place there, and the window in the rectangle the system suggests (whose
+// size message lays out the picture and the button row).
+LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    if (HaveTemplate()) {
+        windowDpi = LOWORD(wParam);
+        SetControlFont();
+        ScaleImages();
+        PlaceTemplateControls();
+        InvalidateRect(window, nullptr, TRUE);
+    }
+    SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+
+} // namespace
 
 void OpenHelpPage(HWND owner, const char* page) {
     char modulePath[300];
@@ -368,6 +682,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return OnDrawItem(window, wParam, lParam);
     case WM_SIZE:
         return OnSize(window, wParam, lParam);
+    case WM_DPICHANGED:
+        return OnDpiChanged(window, wParam, lParam);
     case WM_SHOWWINDOW:
         return 0;
     case WM_SYSCOMMAND:

@@ -5,6 +5,11 @@
 #include "layout/key_table.h"
 
 float pictureScale = 1.0f;
+int pictureDpi = 96;
+
+int PictureSourceScale(float scale, bool haveDouble) {
+    return haveDouble && scale > 1.25f ? 2 : 1;
+}
 
 int KeyColour(int32_t status, int32_t highlight, uint32_t* colour) {
     switch (status) {

@@ -5,18 +5,24 @@
 
 #include "app/handles.h"
 
-// Picture control's client width / 700, set by the main window's layout pass.
+// Picture control's client width / 700, set by the main window's layout pass; and the
+// window's display scale in dots per inch, which sets the width of the hatch lines and
+// frames (96: the system's hatch brush, as drawn at 100 %).
 extern float pictureScale;
+extern int pictureDpi;
+
+// 2 when the picture at twice the size is drawn: there is one and the picture is shown
+// larger than 1.25 times; else 1.
+int PictureSourceScale(float scale, bool haveDouble);
 
 // Owner-draw of the picture control (WM_DRAWITEM): does nothing unless controlId is 1006.
 void DrawKeyboard(int controlId, DrawHandle dc);
 void DrawFailedKeys(DrawHandle dc);
 // DrawKey(window, dc, index) is declared in engine/engine_seams.h.
 
-// A key that chattered (/c) gets a frame this many pixels thick over its hatch, in a
+// A key that chattered (/c) gets a frame over its hatch (3 pixels thick at 96 dpi), in a
 // colour (0x00BBGGRR) that no status uses: it stays visible whatever the key's status.
 constexpr uint32_t kChatterMarkColour = 0xFF00FF;
-constexpr int kChatterMarkWidth = 3;
 
 // Portable parts, unit-tested: the hatch colour of a status (0x00BBGGRR), 0 when the
 // status is not drawn; and the four scaled corners of a key rectangle.

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/dpi_layout.h"
 #include "engine/engine_seams.h"
 #include "engine/key_drawing.h"
 #include "engine/key_engine.h"
@@ -18,9 +19,13 @@ void DrawKeyboard(int controlId, DrawHandle dc) {
     // The height follows the width's scale, so the picture keeps its proportions.
     const int width = static_cast<int>(pictureScale * 700.0);
     const int height = static_cast<int>(pictureScale * 340.0);
-    if (pictureDC != nullptr) {
-        StretchBlt(target, 0, 0, width, height, reinterpret_cast<HDC>(pictureDC), 0, 0, 700, 340,
-                   SRCCOPY);
+    // Shown larger than 1.25 times, the picture is drawn from its double-size copy,
+    // which is sharper than the small one stretched.
+    const int source = PictureSourceScale(pictureScale, doublePictureDC != nullptr);
+    DrawHandle from = source == 2 ? doublePictureDC : pictureDC;
+    if (from != nullptr) {
+        StretchBlt(target, 0, 0, width, height, reinterpret_cast<HDC>(from), 0, 0, 700 * source,
+                   340 * source, SRCCOPY);
     }
     if (engine.table == nullptr) {
         return;
@@ -43,13 +48,8 @@ void DrawFailedKeys(DrawHandle dc) {
     }
 }
 
-// Drawn after the hatch, inside the key's outline (x1 and y1 included).
-static void DrawChatterMark(HDC target, const KeyCorners& c) {
-    HBRUSH brush = CreateSolidBrush(kChatterMarkColour);
-    if (brush == nullptr) {
-        return;
-    }
-    const int w = kChatterMarkWidth;
+// A frame w pixels thick inside the key's corners (x1 and y1 included).
+static void DrawFrame(HDC target, const KeyCorners& c, int w, HBRUSH brush) {
     const RECT bars[4] = {{c.x0, c.y0, c.x1 + 1, c.y0 + w},
                           {c.x0, c.y1 + 1 - w, c.x1 + 1, c.y1 + 1},
                           {c.x0, c.y0, c.x0 + w, c.y1 + 1},
@@ -57,7 +57,43 @@ static void DrawChatterMark(HDC target, const KeyCorners& c) {
     for (const RECT& bar : bars) {
         FillRect(target, &bar, brush);
     }
-    DeleteObject(brush);
+}
+
+// Drawn after the hatch, inside the key's outline.
+static void DrawChatterMark(HDC target, const KeyCorners& c) {
+    HBRUSH brush = CreateSolidBrush(kChatterMarkColour);
+    if (brush != nullptr) {
+        DrawFrame(target, c, HatchFiguresFor(pictureDpi).chatterWidth, brush);
+        DeleteObject(brush);
+    }
+}
+
+// Above 100 % the system's hatch brush (1-pixel lines 8 pixels apart) would look ever
+// finer: the same diagonal cross is drawn with lines and spacing scaled, band by band
+// (x - y, and x + y, within [c, c + width) for c a multiple of the spacing), clipped to
+// the key, then the outline as wide as the lines.
+static void DrawScaledHatch(HDC target, const KeyCorners& c, HBRUSH brush) {
+    const HatchFigures f = HatchFiguresFor(pictureDpi);
+    const int saved = SaveDC(target);
+    IntersectClipRect(target, c.x0, c.y0, c.x1 + 1, c.y1 + 1);
+    SelectObject(target, GetStockObject(NULL_PEN));
+    SelectObject(target, brush);
+    const int top = c.y0, bottom = c.y1 + 1, w = f.lineWidth;
+    auto first = [&](int low) {
+        return (low >= 0 ? low : low - f.spacing + 1) / f.spacing * f.spacing;
+    };
+    for (int k = first(c.x0 - bottom - w); k <= c.x1 - top; k += f.spacing) {
+        const POINT band[4] = {
+            {k + top, top}, {k + w + top, top}, {k + w + bottom, bottom}, {k + bottom, bottom}};
+        Polygon(target, band, 4);
+    }
+    for (int k = first(c.x0 + top - w); k <= c.x1 + bottom; k += f.spacing) {
+        const POINT band[4] = {
+            {k - top, top}, {k + w - top, top}, {k + w - bottom, bottom}, {k - bottom, bottom}};
+        Polygon(target, band, 4);
+    }
+    RestoreDC(target, saved);
+    DrawFrame(target, c, f.frameWidth, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 }
 
 void DrawKey(WindowHandle window, DrawHandle dc, int index) {
@@ -69,7 +105,9 @@ void DrawKey(WindowHandle window, DrawHandle dc, int index) {
     if (!KeyColour(key.status, key.highlight, &colour)) {
         return;
     }
-    HBRUSH brush = CreateHatchBrush(HS_DIAGCROSS, colour);
+    const HatchFigures figures = HatchFiguresFor(pictureDpi);
+    const bool systemHatch = figures.spacing == 8 && figures.lineWidth == 1;
+    HBRUSH brush = systemHatch ? CreateHatchBrush(HS_DIAGCROSS, colour) : CreateSolidBrush(colour);
     if (brush == nullptr) {
         return;
     }
@@ -84,12 +122,16 @@ void DrawKey(WindowHandle window, DrawHandle dc, int index) {
         }
     }
     if (target != nullptr) {
-        HGDIOBJ previous = SelectObject(target, brush);
-        // Transparent background: the picture shows between the hatch lines.
-        SetBkMode(target, TRANSPARENT);
-        const POINT corners[4] = {{c.x0, c.y0}, {c.x1, c.y0}, {c.x1, c.y1}, {c.x0, c.y1}};
-        Polygon(target, corners, 4);
-        SelectObject(target, previous);
+        if (systemHatch) {
+            HGDIOBJ previous = SelectObject(target, brush);
+            // Transparent background: the picture shows between the hatch lines.
+            SetBkMode(target, TRANSPARENT);
+            const POINT corners[4] = {{c.x0, c.y0}, {c.x1, c.y0}, {c.x1, c.y1}, {c.x0, c.y1}};
+            Polygon(target, corners, 4);
+            SelectObject(target, previous);
+        } else {
+            DrawScaledHatch(target, c, brush);
+        }
         if (key.chattered) {
             DrawChatterMark(target, c);
         }

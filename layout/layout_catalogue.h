@@ -20,3 +20,6 @@ void FreeAllLayouts();
 void SelectLayout(WindowHandle mainWindow);
 void FreePicture();
 extern DrawHandle pictureDC;
+// The same picture at twice the size ("<name>@2x.bmp", 1400 x 680), for a picture shown
+// larger than 1.25 times; none when the layout has no such file.
+extern DrawHandle doublePictureDC;

@@ -11,31 +11,65 @@
 #include "testrun/test_log.h"
 
 DrawHandle pictureDC = nullptr;
+DrawHandle doublePictureDC = nullptr;
 
 namespace {
 
 HBITMAP pictureBitmap = nullptr;
 HGDIOBJ bitmapBeforePicture = nullptr; // what pictureDC held when it was made
+HBITMAP doubleBitmap = nullptr;
+HGDIOBJ bitmapBeforeDouble = nullptr;
 
 HDC PictureDC() {
     return reinterpret_cast<HDC>(pictureDC);
 }
 
+void FreeDrawing(DrawHandle* dc, HBITMAP* bitmap, HGDIOBJ* before) {
+    if (*dc != nullptr) {
+        if (*before != nullptr) {
+            SelectObject(reinterpret_cast<HDC>(*dc), *before);
+        }
+        DeleteDC(reinterpret_cast<HDC>(*dc));
+        *dc = nullptr;
+    }
+    if (*bitmap != nullptr) {
+        DeleteObject(*bitmap);
+        *bitmap = nullptr;
+    }
+    *before = nullptr;
+}
+
+// "<name>@2x.bmp" beside the picture, when there is one of 1400 x 680 or more.
+void LoadDoublePicture(const char* name, HDC windowDC) {
+    char file[300];
+    std::snprintf(file, sizeof file, "%s@2x.bmp", name);
+    doubleBitmap =
+        static_cast<HBITMAP>(LoadImageA(nullptr, file, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    BITMAP size = {};
+    if (doubleBitmap == nullptr || !GetObjectA(doubleBitmap, sizeof size, &size) ||
+        size.bmWidth < 1400 || size.bmHeight < 680) {
+        if (doubleBitmap != nullptr) {
+            DeleteObject(doubleBitmap);
+            doubleBitmap = nullptr;
+        }
+        return;
+    }
+    HDC dc = CreateCompatibleDC(windowDC);
+    if (dc == nullptr) {
+        DeleteObject(doubleBitmap);
+        doubleBitmap = nullptr;
+        return;
+    }
+    doublePictureDC = reinterpret_cast<DrawHandle>(dc);
+    bitmapBeforeDouble = SelectObject(dc, doubleBitmap);
+    SetMapMode(dc, GetMapMode(windowDC));
+}
+
 } // namespace
 
 void FreePicture() {
-    if (pictureDC != nullptr) {
-        if (bitmapBeforePicture != nullptr) {
-            SelectObject(PictureDC(), bitmapBeforePicture);
-        }
-        DeleteDC(PictureDC());
-        pictureDC = nullptr;
-    }
-    if (pictureBitmap != nullptr) {
-        DeleteObject(pictureBitmap);
-        pictureBitmap = nullptr;
-    }
-    bitmapBeforePicture = nullptr;
+    FreeDrawing(&pictureDC, &pictureBitmap, &bitmapBeforePicture);
+    FreeDrawing(&doublePictureDC, &doubleBitmap, &bitmapBeforeDouble);
 }
 
 void SelectLayout(WindowHandle mainWindow) {
@@ -63,6 +97,7 @@ void SelectLayout(WindowHandle mainWindow) {
     if (pictureBitmap != nullptr && pictureDC != nullptr) {
         bitmapBeforePicture = SelectObject(PictureDC(), pictureBitmap);
         SetMapMode(PictureDC(), GetMapMode(windowDC));
+        LoadDoublePicture(layout->name, windowDC);
         engine.table = layout->table;
         ClearAll();
     }

@@ -1,16 +1,18 @@
 #include "mouse/corner_check.h"
 
+#include "app/dpi_layout.h"
 #include "resources/mouse_dialog_ids.h"
 
-int FindScreenCorner(int x, int y, int screenWidth, int screenHeight) {
-    if (x <= 2 && y <= 2)
+int FindScreenCorner(int x, int y, int screenWidth, int screenHeight, int dpi) {
+    const int zone = ScaleToDpi(2, dpi);
+    if (x <= zone && y <= zone)
         return TopLeftCorner;
-    if (x >= screenWidth - 2 && y <= 2)
+    if (x >= screenWidth - zone && y <= zone)
         return TopRightCorner;
     // The bottom-left corner is one pixel narrower than the others: x = 2 does not count.
-    if (x <= 1 && y >= screenHeight - 2)
+    if (x <= zone - 1 && y >= screenHeight - zone)
         return BottomLeftCorner;
-    if (x >= screenWidth - 2 && y >= screenHeight - 2)
+    if (x >= screenWidth - zone && y >= screenHeight - zone)
         return BottomRightCorner;
     return NoCorner;
 }

@@ -1,13 +1,14 @@
 #include "mouse/dialog_placement.h"
 
+#include "app/dpi_layout.h"
 #include "resources/mouse_dialog_ids.h"
 
-ControlOffset MouseDialogControlOffset(int screenWidth, int screenHeight, int monitors) {
+ControlOffset MouseDialogControlOffset(int screenWidth, int screenHeight, int monitors, int dpi) {
     if (monitors < 1) // the system never says 0, but a division by it must not happen
         monitors = 1;
     ControlOffset offset;
-    offset.dx = (screenWidth / monitors) / 2 - 200;
-    offset.dy = screenHeight / 2 - 150;
+    offset.dx = (screenWidth / monitors) / 2 - ScaleToDpi(200, dpi);
+    offset.dy = screenHeight / 2 - ScaleToDpi(150, dpi);
     return offset;
 }
 

@@ -6,9 +6,10 @@ struct ControlOffset {
     int dy;
 };
 
-// The controls' block of about 400 x 300 pixels is moved to the middle of the first
-// monitor (monitors side by side share the virtual-screen width equally).
-ControlOffset MouseDialogControlOffset(int screenWidth, int screenHeight, int monitors);
+// The controls' block of about 400 x 300 pixels (at 96 dpi; larger by the display scale
+// dpi) is moved to the middle of the first monitor (monitors side by side share the
+// virtual-screen width equally).
+ControlOffset MouseDialogControlOffset(int screenWidth, int screenHeight, int monitors, int dpi);
 
 // The controls of each dialog in the order they are moved.
 extern const int moveTestControls[];

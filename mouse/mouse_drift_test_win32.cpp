@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/window_dpi_win32.h"
 #include "mouse/dialog_placement.h"
 #include "mouse/drift_test.h"
 #include "mouse/mouse_tests.h"
@@ -44,7 +45,8 @@ BOOL OnInitDialog(HWND dialog) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     OpenDriftTest(frequency.QuadPart);
-    ControlOffset offset = MouseDialogControlOffset(width, height, GetSystemMetrics(SM_CMONITORS));
+    ControlOffset offset =
+        MouseDialogControlOffset(width, height, GetSystemMetrics(SM_CMONITORS), WindowDpi(dialog));
     for (int i = 0; i < driftTestControlCount; i++)
         MoveControlBy(reinterpret_cast<WindowHandle>(dialog), driftTestControls[i], offset.dx,
                       offset.dy);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/window_dpi_win32.h"
 #include "mouse/dialog_placement.h"
 #include "mouse/mouse_tests.h"
 #include "mouse/move_counter.h"
@@ -44,13 +45,14 @@ BOOL OnInitDialog(HWND dialog) {
     int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     MoveWindow(dialog, 0, 0, width, height, TRUE);
-    ControlOffset offset = MouseDialogControlOffset(width, height, monitors);
+    const int dpi = WindowDpi(dialog);
+    ControlOffset offset = MouseDialogControlOffset(width, height, monitors, dpi);
     for (int i = 0; i < moveTestControlCount; i++)
         MoveControlBy(reinterpret_cast<WindowHandle>(dialog), moveTestControls[i], offset.dx,
                       offset.dy);
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    OpenMoveTest(width, height, frequency.QuadPart, CounterNow());
+    OpenMoveTest(width, height, frequency.QuadPart, CounterNow(), dpi);
     SetTimer(dialog, kMoveTimerId, kMoveTimerPeriodMs, nullptr);
     RegisterRawMouse(dialog, RIDEV_INPUTSINK);
     ShowRawMovement(dialog);

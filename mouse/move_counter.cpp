@@ -27,9 +27,10 @@ int64_t CounterMilliseconds(int64_t start, int64_t now, int64_t frequency) {
     return (now - start) / ticksPerMs;
 }
 
-void OpenMoveTest(int screenWidth, int screenHeight, int64_t frequency, int64_t now) {
+void OpenMoveTest(int screenWidth, int screenHeight, int64_t frequency, int64_t now, int dpi) {
     moveTest.screenWidth = screenWidth;
     moveTest.screenHeight = screenHeight;
+    moveTest.dpi = dpi;
     moveTest.messageCount = 0;
     moveTest.maximum = 0;
     moveTest.counterFrequency = frequency;
@@ -38,8 +39,8 @@ void OpenMoveTest(int screenWidth, int screenHeight, int64_t frequency, int64_t 
 
 void MoveTestMouseMove(int x, int y, int64_t now, MoveTestUpdate* update) {
     memset(update, 0, sizeof *update);
-    update->cornerField =
-        CornerStatusField(FindScreenCorner(x, y, moveTest.screenWidth, moveTest.screenHeight));
+    update->cornerField = CornerStatusField(
+        FindScreenCorner(x, y, moveTest.screenWidth, moveTest.screenHeight, moveTest.dpi));
     FormatXY(update->positionText, sizeof update->positionText, x, y);
 
     if (CounterMilliseconds(moveTest.windowStart, now, moveTest.counterFrequency) <

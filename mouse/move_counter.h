@@ -9,6 +9,7 @@
 struct MoveTestState {
     int screenWidth; // the virtual screen at opening
     int screenHeight;
+    int dpi;          // the dialog's display scale, which sizes the corner zones
     int messageCount; // mouse-move messages in the current counting window
     int maximum;      // highest count of a finished window since opening
     int64_t windowStart;
@@ -30,7 +31,7 @@ struct MoveTestUpdate {
 // counts as 1000.
 int64_t CounterMilliseconds(int64_t start, int64_t now, int64_t frequency);
 
-void OpenMoveTest(int screenWidth, int screenHeight, int64_t frequency, int64_t now);
+void OpenMoveTest(int screenWidth, int screenHeight, int64_t frequency, int64_t now, int dpi);
 void MoveTestMouseMove(int x, int y, int64_t now, MoveTestUpdate* update);
 // The idle check of the dialog's timer: returns 1 and fills rateText when the mouse
 // has rested long enough for the count to go back to 0.

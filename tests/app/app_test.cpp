@@ -209,7 +209,7 @@ TEST(Settings, FileWrittenAndPlacementOnScreen) {
 }
 
 TEST(MainLayout, PictureBetweenLegendAndButtonRow) {
-    const MainLayout l = ComputeMainLayout(700, 500, 68, 23, 150, true);
+    const MainLayout l = ComputeMainLayout(700, 500, 68, 23, 150, true, 96);
     EXPECT_EQ("10,160 680x307, row at 472",
               std::to_string(l.pictureX) + "," + std::to_string(l.pictureY) + " " +
                   std::to_string(l.pictureWidth) + "x" + std::to_string(l.pictureHeight) +
@@ -218,13 +218,13 @@ TEST(MainLayout, PictureBetweenLegendAndButtonRow) {
     for (int k = 0; k < 8; ++k) {
         EXPECT_EQ(8 + k * 88, l.buttonX[k]);
     }
-    const MainLayout i = ComputeMainLayout(700, 500, 68, 23, 150, false);
+    const MainLayout i = ComputeMainLayout(700, 500, 68, 23, 150, false, 96);
     ASSERT_EQ(7, i.buttonCount) << "no Fail test button outside batch mode";
     EXPECT_EQ(1016, i.buttonIds[4]);
     // Centred with 20-pixel gaps, truncated toward zero, never clamped.
     const int rows[][3] = {{701, 0, 52}, {300, 1, -192}, {301, 0, -147}};
     for (const auto& r : rows) {
-        EXPECT_EQ(r[2], ComputeMainLayout(r[0], 400, 68, 23, 150, r[1]).buttonX[0]) << r[0];
+        EXPECT_EQ(r[2], ComputeMainLayout(r[0], 400, 68, 23, 150, r[1], 96).buttonX[0]) << r[0];
     }
 }
 

@@ -36,20 +36,16 @@ if(NOT pixels STREQUAL "${edge}${middle}${edge}")
     message(FATAL_ERROR "legend_chatter.bmp holds ${pixels}")
 endif()
 
-# One 32 x 32 entry of 32 bits: directory, entry, header, colour rows, mask rows.
-set(icon ${OUT}/clavoro.ico)
-file(SIZE ${icon} size)
-if(NOT size EQUAL 4286)
-    message(FATAL_ERROR "clavoro.ico is ${size} bytes")
-endif()
-file(READ ${icon} head LIMIT 22 HEX)
-# Image bytes 4264 (0x10a8): header 40, colour 32 * 32 * 4, mask 32 * 4; offset 22.
-if(NOT head STREQUAL "0000010001002020000001002000a810000016000000")
-    message(FATAL_ERROR "unexpected icon directory ${head}")
-endif()
-# The bottom-left corner is transparent: alpha 0 in the colour rows, bit set in the mask.
-file(READ ${icon} corner OFFSET 62 LIMIT 4 HEX)
-file(READ ${icon} mask OFFSET 4158 LIMIT 1 HEX)
-if(NOT corner STREQUAL "00000000" OR NOT mask STREQUAL "ff")
-    message(FATAL_ERROR "icon corner ${corner}, mask ${mask}: not transparent")
+# Eight sizes of 32 bits, each image a header, the colour rows and the mask rows; which
+# sizes the program carries is read from Clavoro.exe by the end-to-end case.
+set(total 134)
+foreach(size 16 20 24 32 40 48 64 256)
+    math(EXPR total "${total} + 40 + ${size} * ${size} * 4 + ((${size} + 31) / 32) * 4 * ${size}")
+endforeach()
+file(SIZE ${OUT}/clavoro.ico size)
+file(READ ${OUT}/clavoro.ico head LIMIT 6 HEX)
+# The 16-pixel image starts right after the directory; its bottom-left pixel is clear.
+file(READ ${OUT}/clavoro.ico corner OFFSET 174 LIMIT 4 HEX)
+if(NOT size EQUAL total OR NOT head STREQUAL "000001000800" OR NOT corner STREQUAL "00000000")
+    message(FATAL_ERROR "clavoro.ico: ${size} bytes (${total} expected), ${head}, corner ${corner}")
 endif()

@@ -27,6 +27,7 @@ template <typename Condition> bool WaitUntil(Condition condition, int timeoutMs 
 // beside it (filter_x64.dll, clavoro-host.exe) and removes the settings file.
 bool PrepareProgramFolder();
 std::string InFolder(const char* name);
+std::string BesideProgram(const char* name);                   // a file of the built program folder
 bool WriteTextFile(const char* name, const std::string& text); // the bytes as given
 bool WriteLayout(const char* name, const char* text);          // name.kbl, white name.bmp
 bool ReadWholeFile(const std::string& path, std::string* text);

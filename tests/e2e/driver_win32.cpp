@@ -82,6 +82,10 @@ bool PrepareProgramFolder() {
     return WaitUntil([] { return Remove(SettingsFilePath()); }, 5000);
 }
 
+std::string BesideProgram(const char* name) {
+    return std::string(programFile, strrchr(programFile, '\\') + 1 - programFile) + name;
+}
+
 std::string InFolder(const char* name) {
     return std::string(programFolder) + "\\" + name;
 }

@@ -1,5 +1,6 @@
 // The main window of an interactive run, its start-up messages and the files it writes.
 
+#include "clavoro_version.h"
 #include "tests/e2e/driver.h"
 
 namespace {
@@ -69,7 +70,10 @@ TEST(Main, input_shown_and_files_written) {
     PressButton(p.main, kAboutButton);
     HWND about = WaitWindow("#32770", "Orvane Clavoro");
     ASSERT_TRUE(about != nullptr);
-    EXPECT_EQ(ControlText(about, 1039), "Clavoro V3.2 Build: 1002");
+    char version[64]; // the build's version 3.2.1002 reads "Clavoro V3.2 Build: 1002"
+    snprintf(version, sizeof version, "Clavoro V%d.%d Build: %d", CLAVORO_VERSION_MAJOR,
+             CLAVORO_VERSION_MINOR, CLAVORO_VERSION_BUILD);
+    EXPECT_EQ(ControlText(about, 1039), version);
     PressButton(about, IDCANCEL);
     EXPECT_TRUE(WaitGone(about));
 

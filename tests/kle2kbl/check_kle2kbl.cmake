@@ -25,12 +25,16 @@ function(check_layout kbl)
     endif()
     string(REGEX REPLACE "\\.kbl$" ".bmp" bmp ${kbl})
     file(SIZE ${bmp} size)
-    if(NOT size EQUAL 714054) # 54 bytes of headers and 700 x 340 pixels of 3 bytes
-        message(FATAL_ERROR "${bmp} has ${size} bytes")
+    string(REGEX REPLACE "\\.bmp$" "@2x.bmp" bmp2 ${bmp})
+    file(SIZE ${bmp2} size2)
+    # 54 bytes of headers and 700 x 340 pixels of 3 bytes; 1400 x 680 at twice the size
+    if(NOT size EQUAL 714054 OR NOT size2 EQUAL 2856054)
+        message(FATAL_ERROR "${bmp} has ${size} bytes, ${bmp2} ${size2}")
     endif()
 endfunction()
 
 run(0 "usage: kle2kbl" --help)
+run(0 "kle2kbl ${VERSION}\n" a.json --version) # every tool's, from tools/common
 run(2 "usage: kle2kbl")
 run(2 "usage: kle2kbl" a.json b.kbl c.kbl)
 run(2 "unknown option --mouse" ${DATA}/ansi104.json --mouse)

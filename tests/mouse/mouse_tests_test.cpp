@@ -19,7 +19,7 @@ MoveTestUpdate MoveAt(int64_t ms, int x = 600, int y = 500) {
 
 // The status field a pointer position sets to "Ok", and the position shown.
 TEST(MoveTest, CornersAndPosition) {
-    OpenMoveTest(W, H, 10000000, 5000000000);
+    OpenMoveTest(W, H, 10000000, 5000000000, 96);
     const int TL = IDC_TOP_LEFT_STATUS, TR = IDC_TOP_RIGHT_STATUS;
     const int BL = IDC_BOTTOM_LEFT_STATUS, BR = IDC_BOTTOM_RIGHT_STATUS;
     const int cases[][3] = {
@@ -34,12 +34,19 @@ TEST(MoveTest, CornersAndPosition) {
         EXPECT_EQ(c[2], u.cornerField) << c[0] << "," << c[1];
         EXPECT_EQ(std::to_string(c[0]) + "," + std::to_string(c[1]), u.positionText);
     }
+    // At 200 % the zones are twice as wide: 4 pixels, 3 for the bottom-left x.
+    OpenMoveTest(W, H, 10000000, 5000000000, 192);
+    const int wide[][3] = {
+        {4, 4, TL}, {5, 0, 0}, {3, H - 4, BL}, {4, H - 1, 0}, {W - 4, H - 4, BR}};
+    for (const auto& c : wide) {
+        EXPECT_EQ(c[2], MoveAt(1, c[0], c[1]).cornerField) << c[0] << "," << c[1];
+    }
 }
 
 // Counting windows of a second: the first message after one closes it and shows its
 // count, uncounted itself; the maximum stays; a resting mouse shows 0 after 1.2 s.
 TEST(MoveTest, MessageRate) {
-    OpenMoveTest(W, H, 10000000, 5000000000);
+    OpenMoveTest(W, H, 10000000, 5000000000, 96);
     const struct {
         char event; // 'M' a mouse move, 'T' a timer tick
         int64_t ms;
@@ -64,7 +71,7 @@ TEST(MoveTest, MessageRate) {
                                                       : ""))
             << e.event << e.ms;
     }
-    OpenMoveTest(1920, 1080, 10000000, 5000000000 + 50000 * 10000);
+    OpenMoveTest(1920, 1080, 10000000, 5000000000 + 50000 * 10000, 96);
     MoveAt(50999);
     EXPECT_STREQ("1 (max: 1)", MoveAt(51000).rateText) << "opening resets the counts";
     EXPECT_EQ(IDC_TOP_RIGHT_STATUS, MoveAt(51001, 1918, 0).cornerField) << "and the screen";
@@ -73,14 +80,15 @@ TEST(MoveTest, MessageRate) {
 TEST(MouseTests, CounterMillisecondsAndControlPlacement) {
     EXPECT_EQ(1, CounterMilliseconds(100, 100 + 3579, 3579545)) << "3579 ticks per ms";
     EXPECT_EQ(250, CounterMilliseconds(0, 250, 600)) << "under 1000 ticks per second";
-    const int cases[][5] = {{1280, 1024, 1, 440, 362},
-                            {3840, 1080, 2, 760, 390},
-                            {1366, 767, 1, 483, 233},
-                            {300, 200, 1, -50, -50},
-                            {1280, 1024, 0, 440, 362}}; // width, height, monitors, dx, dy
+    const int cases[][6] = {{1280, 1024, 1, 96, 440, 362},
+                            {3840, 1080, 2, 96, 760, 390},
+                            {1366, 767, 1, 96, 483, 233},
+                            {300, 200, 1, 96, -50, -50},
+                            {1280, 1024, 0, 96, 440, 362},
+                            {2560, 1440, 1, 144, 980, 495}}; // size, monitors, dpi, dx, dy
     for (const auto& c : cases) {
-        ControlOffset offset = MouseDialogControlOffset(c[0], c[1], c[2]);
-        EXPECT_EQ(std::to_string(c[3]) + "," + std::to_string(c[4]),
+        ControlOffset offset = MouseDialogControlOffset(c[0], c[1], c[2], c[3]);
+        EXPECT_EQ(std::to_string(c[4]) + "," + std::to_string(c[5]),
                   std::to_string(offset.dx) + "," + std::to_string(offset.dy))
             << c[0] << "x" << c[1] << "/" << c[2];
     }

@@ -30,6 +30,10 @@ foreach(layout ${layouts})
        "bc0200005401" OR NOT bits STREQUAL "1800")
         message(FATAL_ERROR "${name}.bmp: ${size} bytes, header ${header}")
     endif()
+    file(SIZE ${OUT}/${name}@2x.bmp size) # 1400 x 680 of 3 bytes and the headers
+    if(NOT size EQUAL 2856054)
+        message(FATAL_ERROR "${name}@2x.bmp: ${size} bytes")
+    endif()
 endforeach()
 
 # The About box's product picture and logo: 279 x 225, 24 bits, rows of 840 bytes.

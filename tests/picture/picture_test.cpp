@@ -183,6 +183,18 @@ TEST(DrawLayoutPicture, KeysSitOnABodyAndMouseButtonsOnAMouse) {
     EXPECT_TRUE(differences > 5 && differences < 40) << differences;
     EXPECT_EQ(kPictureWidth * kPictureHeight,
               CountColour(DrawLayoutPicture(table + 9, kWestern), desk));
+
+    // Twice the size: the same picture, a pixel of it in each 2 x 2 square but where a
+    // label's centring rounds the other way.
+    const Picture twice = DrawLayoutPicture(table, kWestern, 2);
+    ASSERT_EQ(4 * p.pixels.size(), twice.pixels.size());
+    int same = 0;
+    for (int y = 0; y < twice.height; ++y) {
+        for (int x = 0; x < twice.width; ++x) {
+            same += twice.pixels[y * twice.width + x] == at(x / 2, y / 2) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(same, static_cast<int>(twice.pixels.size()) - 100);
 }
 
 } // namespace

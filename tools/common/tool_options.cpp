@@ -1,7 +1,29 @@
 #include "tools/common/tool_options.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include "clavoro_version.h"
+
+namespace {
+
+// "<tool> <version>", the tool named as it was called, without its folder and ".exe".
+void PrintVersion(const char* argv0) {
+    const char* name = argv0;
+    for (const char* c = argv0; *c != '\0'; ++c) {
+        if (*c == '/' || *c == '\\') {
+            name = c + 1;
+        }
+    }
+    int length = static_cast<int>(std::strlen(name));
+    if (length > 4 && std::strcmp(name + length - 4, ".exe") == 0) {
+        length -= 4;
+    }
+    std::printf("%.*s %s\n", length, name, CLAVORO_VERSION);
+}
+
+} // namespace
 
 int ReadToolArgs(int argc, char** argv, const ToolOption* table, int count, ToolArgs* args) {
     args->options.clear();
@@ -20,6 +42,10 @@ int ReadToolArgs(int argc, char** argv, const ToolOption* table, int count, Tool
         }
         if (std::strcmp(a, "--help") == 0) {
             return kArgsHelp;
+        }
+        if (std::strcmp(a, "--version") == 0) {
+            PrintVersion(argv[0]);
+            std::exit(0); // answered here, so that every tool has it without a line of its own
         }
         int found = 0;
         while (found < count && std::strcmp(a, table[found].name) != 0) {

@@ -1,5 +1,6 @@
 // The command lines of the tools: options may stand before or after the file names,
-// "--" ends the options, and "--help" asks for the usage text.
+// "--" ends the options, "--help" asks for the usage text, and "--version" prints the
+// tool's name and Clavoro's version and ends the tool with status 0.
 #pragma once
 #include <vector>
 

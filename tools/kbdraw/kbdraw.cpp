@@ -5,11 +5,12 @@
 //   kbdraw [--code-page 932] layout.kbl [picture.bmp]
 //
 // Without a picture name the picture goes beside the layout, with the same name and
-// the extension .bmp (the name the program looks for). The picture is 700 x 340, 24 bits
-// per pixel: the keyboard body, a keycap with its label for every key rectangle and a
-// mouse around the mouse-button rectangles. The labels are read in code page 1252, or in
-// Shift-JIS with --code-page 932 (a Japanese layout). Exit status: 0 drawn, 1 the layout does not
-// load or the picture cannot be written, 2 bad command line.
+// the extension .bmp (the name the program looks for), and beside it the same picture
+// at twice the size, "<name>@2x.bmp" (1400 x 680), which the program shows on screens of
+// a high display scale. The picture is 700 x 340, 24 bits per pixel: the keyboard body, a keycap
+// with its label for every key rectangle and a mouse around the mouse-button rectangles. The labels
+// are read in code page 1252, or in Shift-JIS with --code-page 932 (a Japanese layout). Exit
+// status: 0 drawn, 1 the layout does not load or the picture cannot be written, 2 bad command line.
 #include <cstdio>
 #include <string>
 
@@ -80,13 +81,17 @@ int main(int argc, char** argv) {
     if (!loaded) {
         return 1;
     }
-    const Picture picture = DrawLayoutPicture(layout->table, codePage);
     const int keys = CountKeys(layout->table);
-    FreeLayout(layout);
-    if (!SaveBmp(picture, picturePath.c_str())) {
-        std::fprintf(stderr, "kbdraw: cannot write %s\n", picturePath.c_str());
-        return 1;
+    const std::string doublePath = DoublePictureName(picturePath);
+    for (int scale : {1, kDoubleScale}) {
+        const std::string& path = scale == 1 ? picturePath : doublePath;
+        if (!SaveBmp(DrawLayoutPicture(layout->table, codePage, scale), path.c_str())) {
+            std::fprintf(stderr, "kbdraw: cannot write %s\n", path.c_str());
+            FreeLayout(layout);
+            return 1;
+        }
     }
-    std::printf("%s: %d keys drawn\n", picturePath.c_str(), keys);
+    FreeLayout(layout);
+    std::printf("%s and %s: %d keys drawn\n", picturePath.c_str(), doublePath.c_str(), keys);
     return 0;
 }

@@ -27,15 +27,24 @@ uint32_t Shade(uint32_t colour, int percent) {
     return out;
 }
 
-// A rectangle with its four corner pixels cut (a radius of about two pixels).
-void FillRounded(Picture* picture, int left, int top, int width, int height, uint32_t colour) {
-    if (width < 5 || height < 5) {
+// A rectangle with its corners cut (a radius of about two pixels of the 700 x 340
+// picture), given in pixels of the picture drawn at scale.
+void FillRounded(Picture* picture, int left, int top, int width, int height, uint32_t colour,
+                 int scale) {
+    if (width < 5 * scale || height < 5 * scale) {
         FillRect(picture, left, top, width, height, colour);
         return;
     }
-    FillRect(picture, left + 2, top, width - 4, height, colour);
-    FillRect(picture, left, top + 2, width, height - 4, colour);
-    FillRect(picture, left + 1, top + 1, width - 2, height - 2, colour);
+    const int two = 2 * scale;
+    FillRect(picture, left + two, top, width - 2 * two, height, colour);
+    FillRect(picture, left, top + two, width, height - 2 * two, colour);
+    FillRect(picture, left + scale, top + scale, width - two, height - two, colour);
+}
+
+// Fills a rectangle given in pixels of the 700 x 340 picture, drawn at scale.
+void FillScaled(Picture* picture, int left, int top, int width, int height, uint32_t colour,
+                int scale) {
+    FillRounded(picture, left * scale, top * scale, width * scale, height * scale, colour, scale);
 }
 
 bool IsMouseButton(const KeyRecord& key) {
@@ -68,14 +77,14 @@ bool OnPicture(const KeyRecord& key) {
            key.height <= kPictureHeight;
 }
 
-void DrawMouse(Picture* picture, const Box& buttons) {
+void DrawMouse(Picture* picture, const Box& buttons, int scale) {
     // The body reaches well below the buttons, as a mouse seen from above.
     const int left = buttons.left - 6;
     const int top = buttons.top - 6;
     const int width = buttons.right - buttons.left + 12;
     const int height = (buttons.bottom - buttons.top) * 2 + 12;
-    FillRounded(picture, left, top, width, height, kMouseBody);
-    FillRounded(picture, left + 2, top + 2, width - 4, height - 4, Shade(kMouseBody, 120));
+    FillScaled(picture, left, top, width, height, kMouseBody, scale);
+    FillScaled(picture, left + 2, top + 2, width - 4, height - 4, Shade(kMouseBody, 120), scale);
 }
 
 } // namespace
@@ -127,14 +136,15 @@ int FitLabel(const char* label, int width, int height, LabelLines* lines) {
 }
 
 void DrawKeycap(Picture* picture, int left, int top, int width, int height, const char* label,
-                uint32_t cap, uint32_t ink) {
+                uint32_t cap, uint32_t ink, int scale) {
     // A darker skirt below a lighter top face gives the cap some depth.
-    FillRounded(picture, left, top, width, height, Shade(cap, 62));
-    FillRounded(picture, left + 1, top + 1, width - 2, height - 3, Shade(cap, 85));
-    FillRounded(picture, left + 3, top + 2, width - 6, height - 6, cap);
+    FillScaled(picture, left, top, width, height, Shade(cap, 62), scale);
+    FillScaled(picture, left + 1, top + 1, width - 2, height - 3, Shade(cap, 85), scale);
+    FillScaled(picture, left + 3, top + 2, width - 6, height - 6, cap, scale);
 
     // The label keeps clear of the cap's edge; a label that would otherwise be broken
-    // over lines may run out to the skirt.
+    // over lines may run out to the skirt. Lines are fitted at scale 1, so that both
+    // sizes of a picture break a label alike.
     LabelLines lines;
     const int innerHeight = height - 6;
     FitLabel(label, width - 6, innerHeight, &lines);
@@ -149,12 +159,12 @@ void DrawKeycap(Picture* picture, int left, int top, int width, int height, cons
         return;
     }
     const int textHeight = lines.count * kLineHeight - 1;
-    int y = top + 2 + (height - 6 - textHeight) / 2;
+    int y = (top + 2) * scale + (height - 6 - textHeight) * scale / 2;
     for (int i = 0; i < lines.count; ++i) {
         const int n = static_cast<int>(std::strlen(lines.text[i]));
         const int w = TextWidth(lines.text[i], n, 1);
-        DrawText(picture, left + (width - w) / 2, y, lines.text[i], n, 1, ink);
-        y += kLineHeight;
+        DrawText(picture, left * scale + (width - w) * scale / 2, y, lines.text[i], n, scale, ink);
+        y += kLineHeight * scale;
     }
 }
 
@@ -173,8 +183,16 @@ std::string PictureText(const char* label, int codePage) {
     return out;
 }
 
-Picture DrawLayoutPicture(const KeyRecord* table, int codePage) {
-    Picture picture = MakePicture(kPictureWidth, kPictureHeight, kDesk);
+std::string DoublePictureName(const std::string& picturePath) {
+    const size_t n = picturePath.size();
+    if (n > 4 && picturePath.compare(n - 4, 4, ".bmp") == 0) {
+        return picturePath.substr(0, n - 4) + "@2x.bmp";
+    }
+    return picturePath + "@2x";
+}
+
+Picture DrawLayoutPicture(const KeyRecord* table, int codePage, int scale) {
+    Picture picture = MakePicture(kPictureWidth * scale, kPictureHeight * scale, kDesk);
 
     Box keys = {0, 0, 0, 0, true};
     Box mouse = {0, 0, 0, 0, true};
@@ -191,15 +209,15 @@ Picture DrawLayoutPicture(const KeyRecord* table, int codePage) {
     }
     if (!keys.empty) {
         const int margin = 7;
-        FillRounded(&picture, keys.left - margin, keys.top - margin,
-                    keys.right - keys.left + 2 * margin, keys.bottom - keys.top + 2 * margin,
-                    kBodyEdge);
-        FillRounded(&picture, keys.left - margin + 2, keys.top - margin + 2,
-                    keys.right - keys.left + 2 * margin - 4,
-                    keys.bottom - keys.top + 2 * margin - 4, kBody);
+        FillScaled(&picture, keys.left - margin, keys.top - margin,
+                   keys.right - keys.left + 2 * margin, keys.bottom - keys.top + 2 * margin,
+                   kBodyEdge, scale);
+        FillScaled(&picture, keys.left - margin + 2, keys.top - margin + 2,
+                   keys.right - keys.left + 2 * margin - 4, keys.bottom - keys.top + 2 * margin - 4,
+                   kBody, scale);
     }
     if (!mouse.empty) {
-        DrawMouse(&picture, mouse);
+        DrawMouse(&picture, mouse, scale);
     }
     for (int i = 0; table[i].keyCode != kEndCode; ++i) {
         const KeyRecord& key = table[i];
@@ -213,7 +231,7 @@ Picture DrawLayoutPicture(const KeyRecord* table, int codePage) {
             cap = kCombinationCap;
         }
         DrawKeycap(&picture, key.left, key.top, key.width, key.height,
-                   PictureText(key.label, codePage).c_str(), cap, kCapInk);
+                   PictureText(key.label, codePage).c_str(), cap, kCapInk, scale);
     }
     return picture;
 }

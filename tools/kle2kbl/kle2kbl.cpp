@@ -6,7 +6,8 @@
 //
 // The drawing is the JSON file the editor saves or the text of its Raw data tab. The
 // layout goes to layout.kbl (by default the drawing's name with .kbl), its 700 x 340
-// picture beside it with .bmp, drawn from the written file as kbdraw draws it. Keys
+// picture beside it with .bmp and the 1400 x 680 one with @2x.bmp, drawn from the written
+// file as kbdraw draws them. Keys
 // whose name kle2kbl does not know, and Fn, are written as not testable and listed on
 // standard error. --no-mouse leaves out the three mouse buttons. The codes are those of
 // the Windows layout NAME, or of the one the legends show; standard error says which,
@@ -31,7 +32,8 @@ int readerMessages = 0;
 
 constexpr const char* kUsage =
     "usage: kle2kbl [--no-mouse] [--windows-layout NAME] drawing.json [layout.kbl]\n"
-    "  writes the layout (default: the drawing's name with .kbl) and its picture (.bmp)\n"
+    "  writes the layout (default: the drawing's name with .kbl) and its pictures\n"
+    "  (.bmp, and @2x.bmp at twice the size)\n"
     "  --no-mouse  leave out the three mouse buttons\n"
     "  --windows-layout NAME  the codes of this Windows layout (default: the one the\n"
     "    legends show): us uk de fr es it ch-de nordic (da fi no sv) jp\n"
@@ -90,12 +92,15 @@ int DrawWrittenLayout(const char* layoutPath, const char* picturePath, int codeP
         FreeLayout(layout);
         return 0;
     }
-    const Picture picture = DrawLayoutPicture(layout->table, codePage);
-    FreeLayout(layout);
-    if (!SaveBmp(picture, picturePath)) {
-        std::fprintf(stderr, "kle2kbl: cannot write %s\n", picturePath);
-        return 0;
+    for (int scale : {1, kDoubleScale}) {
+        const std::string path = scale == 1 ? picturePath : DoublePictureName(picturePath);
+        if (!SaveBmp(DrawLayoutPicture(layout->table, codePage, scale), path.c_str())) {
+            std::fprintf(stderr, "kle2kbl: cannot write %s\n", path.c_str());
+            FreeLayout(layout);
+            return 0;
+        }
     }
+    FreeLayout(layout);
     return 1;
 }
 
@@ -171,8 +176,8 @@ int main(int argc, char** argv) {
     if (!DrawWrittenLayout(layoutPath.c_str(), picturePath.c_str(), file.codePage)) {
         return 1;
     }
-    std::printf("%s: %d keys written, picture %s\n", layoutPath.c_str(), file.keys,
-                picturePath.c_str());
+    std::printf("%s: %d keys written, picture %s and %s\n", layoutPath.c_str(), file.keys,
+                picturePath.c_str(), DoublePictureName(picturePath).c_str());
     for (const std::string& line : file.notTestable) {
         std::fprintf(stderr, "kle2kbl: %s; written as not testable\n", line.c_str());
     }
