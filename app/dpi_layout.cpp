@@ -158,6 +158,25 @@ bool SameRow(const TemplateControl& a, const TemplateControl& b) {
     return (twiceApart < 0 ? -twiceApart : twiceApart) < smaller;
 }
 
+// How far a control moves up because optional rows above it are not shown.
+int OptionalRowShift(const DialogTemplate& dialog, const TemplateControl& c) {
+    const auto rowOf = [](const TemplateControl& o) {
+        const bool optional =
+            (o.kind == kTextKind || o.kind == kImageKind) && o.y >= kOptionalRowsTop;
+        return optional ? (o.y - kOptionalRowsTop) / kOptionalRowPitch : -1;
+    };
+    const int row = rowOf(c);
+    int shift = 0;
+    for (int r = 0; r < row; ++r) {
+        bool shown = false;
+        for (int j = 0; j < dialog.controlCount; ++j) {
+            shown = shown || (rowOf(dialog.controls[j]) == r && dialog.controls[j].visible);
+        }
+        shift += shown ? 0 : kOptionalRowPitch;
+    }
+    return shift;
+}
+
 } // namespace
 
 void PlaceControls(const DialogTemplate& dialog, DialogBaseUnits base, int dpi,
@@ -167,7 +186,7 @@ void PlaceControls(const DialogTemplate& dialog, DialogBaseUnits base, int dpi,
         const TemplateControl& c = dialog.controls[i];
         // The dialog manager's own arithmetic at 96 dpi, then the edges scaled.
         const int x = MulDivRound(c.x, base.x, 4);
-        const int y = MulDivRound(c.y, base.y, 8);
+        const int y = MulDivRound(c.y - OptionalRowShift(dialog, c), base.y, 8);
         int width = MulDivRound(c.width, base.x, 4);
         int height = MulDivRound(c.height, base.y, 8);
         if (c.kind == kImageKind && imageSizes != nullptr && imageSizes[i].width > 0) {

@@ -10,6 +10,12 @@
 
 constexpr int kBaseDpi = 96;
 
+// The rows under the legend that options show (the chatter row with /c, the keyboard row
+// with /d) lie one under another in the template, from this line down and this far apart
+// (dialog units). A row not shown takes no room: the rows under it move up.
+constexpr int kOptionalRowsTop = 100;
+constexpr int kOptionalRowPitch = 12;
+
 // A pixel figure of the 96-dpi window at dpi, rounded to the nearest pixel (as MulDiv).
 int ScaleToDpi(int pixels, int dpi);
 // a * b / c rounded to the nearest integer, halves up, for the figures of a layout

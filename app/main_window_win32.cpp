@@ -217,6 +217,9 @@ void SetControlFont() {
 }
 
 int TextWidth(HWND control) {
+    if ((GetWindowLongA(control, GWL_STYLE) & SS_ELLIPSISMASK) != 0) {
+        return 0; // cuts its text itself: never widened, never pushes its row
+    }
     char text[256];
     const int n = GetWindowTextA(control, text, sizeof text);
     HDC dc = GetDC(control);
@@ -300,18 +303,11 @@ void ShowChatterRow(HWND window) {
     }
 }
 
-// Likewise the keyboard row with /d, under the chatter row when /c shows that too.
+// Likewise the keyboard row with /d (the display-scale layout moves it up into the chatter
+// row's place when that is not shown).
 void ShowKeyboardRow(HWND window) {
-    RECT row = {0, 0, 0, 12}; // the chatter row's pitch, in dialog units
-    MapDialogRect(window, &row);
     for (int id = IDC_KEYBOARD_CAPTION; id <= IDC_OTHER_KEYS; ++id) {
-        HWND control = GetDlgItem(window, id);
-        RECT r;
-        GetWindowRect(control, &r);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-        const int dy = appState.chatterThresholdMs > 0 ? row.bottom : 0;
-        MoveWindow(control, r.left, r.top + dy, r.right - r.left, r.bottom - r.top, FALSE);
-        ShowWindow(control, SW_SHOW);
+        ShowWindow(GetDlgItem(window, id), SW_SHOW);
     }
 }
 

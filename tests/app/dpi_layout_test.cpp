@@ -12,34 +12,36 @@
 namespace {
 
 // The main window's rows below the settings strip as in resources/main_window.rc (the
-// legend, the chatter row, the picture, Exit), and a row of the strip; chars: the text's
-// length. Wine's "MS Sans Serif" 8 points is 6 x 12 at 96 dpi.
+// legend, the chatter row, the keyboard row, the picture, Exit), and a row of the strip;
+// shown: 1 always, 2 with /c, 4 with /d; chars: the text's length. Wine's "MS Sans Serif"
+// 8 points is 6 x 12 at 96 dpi.
 struct Row {
     int id, kind, x, y, width, height;
-    bool visible;
+    int shown;
     int chars;
 };
 const Row kRows[] = {
-    {-1, kFrameKind, 7, 7, 443, 63, true, 8},       {-1, kTextKind, 226, 15, 54, 10, true, 13},
-    {1012, kTextKind, 281, 14, 38, 11, true, 3},    {1013, kTextKind, 7, 73, 470, 11, true, 7},
-    {-1, kImageKind, 12, 90, 8, 8, true, 0},        {1045, kTextKind, 19, 88, 60, 9, true, 13},
-    {-1, kImageKind, 88, 90, 8, 8, true, 0},        {-1, kTextKind, 95, 88, 80, 9, true, 20},
-    {-1, kImageKind, 182, 90, 8, 8, true, 0},       {-1, kTextKind, 189, 88, 55, 9, true, 12},
-    {-1, kImageKind, 251, 90, 8, 8, true, 0},       {-1, kTextKind, 258, 88, 50, 9, true, 11},
-    {-1, kImageKind, 314, 90, 8, 8, true, 0},       {-1, kTextKind, 321, 88, 75, 9, true, 17},
-    {-1, kImageKind, 403, 90, 8, 8, true, 0},       {-1, kTextKind, 410, 88, 66, 9, true, 16},
-    {1046, kImageKind, 12, 102, 8, 8, false, 0},    {1047, kTextKind, 19, 100, 60, 9, false, 11},
-    {1049, kTextKind, 117, 100, 130, 9, false, 4},  {1006, kPictureKind, 7, 99, 467, 213, true, 0},
-    {1003, kButtonKind, 418, 318, 45, 14, true, 5},
+    {-1, kFrameKind, 7, 7, 443, 63, 1, 8},       {-1, kTextKind, 226, 15, 54, 10, 1, 13},
+    {1012, kTextKind, 281, 14, 38, 11, 1, 3},    {1013, kTextKind, 7, 73, 470, 11, 1, 7},
+    {-1, kImageKind, 12, 90, 8, 8, 1, 0},        {1045, kTextKind, 19, 88, 60, 9, 1, 13},
+    {-1, kImageKind, 88, 90, 8, 8, 1, 0},        {-1, kTextKind, 95, 88, 80, 9, 1, 20},
+    {-1, kImageKind, 182, 90, 8, 8, 1, 0},       {-1, kTextKind, 189, 88, 55, 9, 1, 12},
+    {-1, kImageKind, 251, 90, 8, 8, 1, 0},       {-1, kTextKind, 258, 88, 50, 9, 1, 11},
+    {-1, kImageKind, 314, 90, 8, 8, 1, 0},       {-1, kTextKind, 321, 88, 75, 9, 1, 17},
+    {-1, kImageKind, 403, 90, 8, 8, 1, 0},       {-1, kTextKind, 410, 88, 66, 9, 1, 16},
+    {1046, kImageKind, 12, 102, 8, 8, 2, 0},     {1047, kTextKind, 19, 100, 60, 9, 2, 11},
+    {1049, kTextKind, 117, 100, 130, 9, 2, 4},   {1052, kTextKind, 12, 112, 80, 9, 4, 20},
+    {1054, kTextKind, 322, 112, 154, 9, 4, 36},  {1006, kPictureKind, 7, 99, 467, 213, 1, 0},
+    {1003, kButtonKind, 418, 318, 45, 14, 1, 5},
 };
 const int kCount = sizeof kRows / sizeof kRows[0];
 const DialogBaseUnits kBase = {6, 12};
 
-DialogTemplate MainRows(bool chatterRow) {
+DialogTemplate MainRows(int options) {
     DialogTemplate t = {486, 338, 8, "MS Sans Serif", kCount, {}};
     for (int i = 0; i < kCount; ++i) {
         const Row& r = kRows[i];
-        t.controls[i] = {r.id, r.kind, r.x, r.y, r.width, r.height, r.visible || chatterRow};
+        t.controls[i] = {r.id, r.kind, r.x, r.y, r.width, r.height, (r.shown & (1 | options)) != 0};
     }
     return t;
 }
@@ -49,16 +51,17 @@ bool Overlap(const ControlPlace& a, const ControlPlace& b) {
            b.y < a.y + a.height;
 }
 
-// At every scale, with and without the chatter row, in the window at its opening size:
+// At every scale, with and without the chatter and keyboard rows, in the window at its
+// opening size (a row not shown taking no room):
 // every control inside it, every text whole (in a font that grows a little faster than
 // the scale, as hinted fonts do), nothing below the strip over anything else, at least
 // the share of the picture's rows that shows at 96 dpi; at 96 dpi the places of before.
 TEST(DpiLayout, EveryScaleHoldsTheWholeWindow) {
-    for (bool chatter : {false, true}) {
+    for (int options : {0, 2, 4, 6}) {
         double share96 = 0;
         for (int dpi : {96, 120, 144, 192}) {
-            SCOPED_TRACE(std::to_string(dpi) + (chatter ? " dpi, chatter row" : " dpi"));
-            const DialogTemplate t = MainRows(chatter);
+            SCOPED_TRACE(std::to_string(dpi) + " dpi, rows " + std::to_string(options));
+            const DialogTemplate t = MainRows(options);
             std::vector<int> widths;
             std::vector<ControlPlace> images, p(kCount);
             for (const Row& r : kRows) {
@@ -88,7 +91,8 @@ TEST(DpiLayout, EveryScaleHoldsTheWholeWindow) {
             const double share = std::min(l.pictureHeight, drawn) / static_cast<double>(drawn);
             if (dpi == 96) {
                 share96 = share;
-                EXPECT_EQ("729x507 143 " + std::to_string(chatter ? 302 : 320),
+                EXPECT_EQ("729x507 143 " +
+                              std::to_string(320 - 18 * (options / 4 + options % 4 / 2)),
                           std::to_string(size.width) + "x" + std::to_string(size.height) + " " +
                               std::to_string(p[7].x) + " " + std::to_string(l.pictureHeight));
             }
