@@ -31,13 +31,17 @@ int FailResult(StoreDb* db, PGresult* result, const char* what) {
     return 0;
 }
 
+// SQLite numbers "$2" by its first use in the statement, so values go by name.
 int BindAll(StoreDb* db, sqlite3_stmt* stmt, const SqlValue* params, int count) {
     for (int i = 0; i < count; ++i) {
         const SqlValue& p = params[i];
-        int rc =
-            p.blob ? sqlite3_bind_blob(stmt, i + 1, p.data, static_cast<int>(p.size), SQLITE_STATIC)
-            : p.data == nullptr ? sqlite3_bind_null(stmt, i + 1)
-                                : sqlite3_bind_text(stmt, i + 1, p.data, -1, SQLITE_STATIC);
+        char name[16];
+        std::snprintf(name, sizeof name, "$%d", i + 1);
+        const int at = sqlite3_bind_parameter_index(stmt, name);
+        const int rc =
+            p.blob ? sqlite3_bind_blob(stmt, at, p.data, static_cast<int>(p.size), SQLITE_STATIC)
+            : p.data == nullptr ? sqlite3_bind_null(stmt, at)
+                                : sqlite3_bind_text(stmt, at, p.data, -1, SQLITE_STATIC);
         if (rc != SQLITE_OK) {
             return Fail(db, "binding a value");
         }
