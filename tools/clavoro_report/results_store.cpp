@@ -54,8 +54,9 @@ const char* const kSchema =
     " k.keyboard_pid, k.keyboard_rev, k.keyboard_name, k.file_id, k.run_line"
     " FROM keyboard_tests k JOIN runs r ON r.file_id = k.file_id AND r.line = k.run_line;";
 
+// The columns written, integers first.
 const char* const kKeyboardColumns =
-    "file_id, run_line, line, layout, serial, version, verdict, reason, chattered_key, "
+    "file_id, run_line, line, verdict, layout, serial, version, reason, chattered_key, "
     "keyboard_vid, keyboard_pid, keyboard_rev, keyboard_name";
 const char* const kRunColumns =
     "file_id, line, source, run_date, date_text, program, os, operator, product, batch, layouts";
@@ -116,7 +117,7 @@ struct PendingRun {
 struct Importer {
     StoreDb* db;
     const char* source;
-    std::string fileId;
+    long long fileId;
     FILE* warnings;
     LogReader* reader;
     DbBulk keyboards;
@@ -157,34 +158,32 @@ void Flush(Importer* imp) {
     }
     DbBulk bulk;
     if (!imp->runs.empty()) {
-        imp->failed = !DbBulkStart(imp->db, &bulk, "runs", kRunColumns, 11);
+        imp->failed = !DbBulkStart(imp->db, &bulk, "runs", kRunColumns, 2, 9);
         for (size_t i = 0; i < imp->runs.size() && !imp->failed; ++i) {
             const RunHeader& h = imp->runs[i].header;
-            const std::string line = Number(h.line), date = RunDateText(h);
-            const char* values[11] = {imp->fileId.c_str(),
-                                      line.c_str(),
-                                      imp->source,
-                                      RunDate(h) == 0 ? nullptr : date.c_str(),
-                                      h.dateText,
-                                      h.programVersion,
-                                      h.osName,
-                                      h.operatorId,
-                                      h.productId,
-                                      h.batchId,
-                                      imp->runs[i].layouts.c_str()};
-            imp->failed = !DbBulkRow(&bulk, values);
+            const std::string date = RunDateText(h);
+            const long long numbers[2] = {imp->fileId, h.line};
+            const char* texts[9] = {imp->source,
+                                    RunDate(h) == 0 ? nullptr : date.c_str(),
+                                    h.dateText,
+                                    h.programVersion,
+                                    h.osName,
+                                    h.operatorId,
+                                    h.productId,
+                                    h.batchId,
+                                    imp->runs[i].layouts.c_str()};
+            imp->failed = !DbBulkRow(&bulk, numbers, texts);
         }
         imp->failed = !DbBulkEnd(&bulk) || imp->failed;
         imp->runs.clear();
     }
     if (!imp->damaged.empty() && !imp->failed) {
         imp->failed =
-            !DbBulkStart(imp->db, &bulk, "damaged_lines", "file_id, line, source, text", 4);
+            !DbBulkStart(imp->db, &bulk, "damaged_lines", "file_id, line, source, text", 2, 2);
         for (size_t i = 0; i < imp->damaged.size() && !imp->failed; ++i) {
-            const std::string line = Number(imp->damaged[i].first);
-            const char* values[4] = {imp->fileId.c_str(), line.c_str(), imp->source,
-                                     imp->damaged[i].second.c_str()};
-            imp->failed = !DbBulkRow(&bulk, values);
+            const long long numbers[2] = {imp->fileId, imp->damaged[i].first};
+            const char* texts[2] = {imp->source, imp->damaged[i].second.c_str()};
+            imp->failed = !DbBulkRow(&bulk, numbers, texts);
         }
         imp->failed = !DbBulkEnd(&bulk) || imp->failed;
         imp->damaged.clear();
@@ -209,19 +208,15 @@ void OnImportKeyboard(void* context, const RunHeader& run, const KeyboardRecord&
         return;
     }
     if (!imp->keyboards.open &&
-        !DbBulkStart(imp->db, &imp->keyboards, "keyboard_tests", kKeyboardColumns, 13)) {
+        !DbBulkStart(imp->db, &imp->keyboards, "keyboard_tests", kKeyboardColumns, 4, 9)) {
         imp->failed = true;
         return;
     }
-    char line[24], runLine[24], verdict[4];
-    std::snprintf(line, sizeof line, "%ld", kb.line);
-    std::snprintf(runLine, sizeof runLine, "%ld", run.line);
-    std::snprintf(verdict, sizeof verdict, "%d", kb.verdict);
-    const char* values[13] = {imp->fileId.c_str(), runLine,        line,           kb.layout,
-                              kb.serial,           kb.version,     verdict,        kb.reason,
-                              kb.chatterKey,       kb.keyboardVid, kb.keyboardPid, kb.keyboardRev,
-                              kb.keyboardName};
-    imp->failed = !DbBulkRow(&imp->keyboards, values);
+    const long long numbers[4] = {imp->fileId, run.line, kb.line, kb.verdict};
+    const char* texts[9] = {kb.layout,      kb.serial,      kb.version,
+                            kb.reason,      kb.chatterKey,  kb.keyboardVid,
+                            kb.keyboardPid, kb.keyboardRev, kb.keyboardName};
+    imp->failed = !DbBulkRow(&imp->keyboards, numbers, texts);
 }
 
 void OnImportRunEnded(void* context, const RunHeader& run) {
@@ -257,11 +252,12 @@ void AtWholeLines(void* context, long long end) {
 
 // The rows read from the log's lines from these on are read again: every keyboard from
 // `keyboards` on is of the run at `runs` or a later one.
-bool DeleteFrom(StoreDb* db, const std::string& fileId, long keyboards, long runs, long damaged) {
-    const std::string k = Number(keyboards), r = Number(runs), d = Number(damaged);
-    const SqlValue kp[3] = {SqlText(fileId.c_str()), SqlText(r.c_str()), SqlText(k.c_str())};
-    const SqlValue rp[2] = {SqlText(fileId.c_str()), SqlText(r.c_str())};
-    const SqlValue dp[2] = {SqlText(fileId.c_str()), SqlText(d.c_str())};
+bool DeleteFrom(StoreDb* db, long long fileId, long keyboards, long runs, long damaged) {
+    const std::string f = Number(fileId), k = Number(keyboards), r = Number(runs),
+                      d = Number(damaged);
+    const SqlValue kp[3] = {SqlText(f.c_str()), SqlText(r.c_str()), SqlText(k.c_str())};
+    const SqlValue rp[2] = {SqlText(f.c_str()), SqlText(r.c_str())};
+    const SqlValue dp[2] = {SqlText(f.c_str()), SqlText(d.c_str())};
     return DbExec(db,
                   "DELETE FROM keyboard_tests WHERE file_id = $1 AND run_line >= $2"
                   " AND line >= $3",
@@ -330,10 +326,14 @@ void ReplayBefore(FileReplay* f, long line) {
     }
 }
 
-// The columns of a keyboard read back; they come in key order, the order of the lines.
-const char* const kKeyboardSelect =
-    "SELECT line, layout, serial, version, verdict, reason, chattered_key, keyboard_vid,"
-    " keyboard_pid, keyboard_rev, keyboard_name FROM keyboard_tests";
+// The columns of a keyboard read back, in key order, the order of the lines. Those only
+// the CSV shows are left out of a report without one.
+std::string KeyboardSelect(bool everyColumn) {
+    return std::string("SELECT line, ") + (everyColumn ? "layout" : "''") + ", serial, " +
+           (everyColumn ? "version" : "''") +
+           ", verdict, reason, chattered_key, keyboard_vid, keyboard_pid, " +
+           (everyColumn ? "keyboard_rev" : "''") + ", keyboard_name FROM keyboard_tests";
+}
 
 void ReplayKeyboard(FileReplay* f, DbRows* rows) {
     KeyboardRecord& kb = f->keyboard;
@@ -412,7 +412,7 @@ void EndFile(FileReplay* f) {
 }
 
 // Every log in order of first import, each with its keyboards streamed in line order.
-bool ReplayAll(StoreDb* db, FileReplay* f) {
+bool ReplayAll(StoreDb* db, FileReplay* f, bool everyColumn) {
     std::vector<std::pair<std::string, std::string>> files;
     DbRows rows{};
     bool ok = DbQuery(db, &rows, "SELECT file_id, source FROM imported_files ORDER BY file_id",
@@ -425,8 +425,8 @@ bool ReplayAll(StoreDb* db, FileReplay* f) {
     ok = ok && next == 0;
     for (size_t i = 0; ok && i < files.size(); ++i) {
         ok = StartFile(db, f, files[i].first, files[i].second.c_str(), true);
-        const std::string sql = std::string(kKeyboardSelect) +
-                                " WHERE file_id = " + files[i].first + " ORDER BY run_line, line";
+        const std::string sql = KeyboardSelect(everyColumn) + " WHERE file_id = " + files[i].first +
+                                " ORDER BY run_line, line";
         ok = ok && DbStream(db, &rows, sql.c_str());
         while (ok && (next = DbNext(&rows)) == 1) {
             ReplayKeyboard(f, &rows);
@@ -456,8 +456,8 @@ bool ReplaySerial(StoreDb* db, FileReplay* f, const char* serial) {
     for (size_t i = 0; ok && i < files.size(); ++i) {
         ok = StartFile(db, f, files[i].first, files[i].second.c_str(), false);
         const SqlValue both[2] = {param, SqlText(files[i].first.c_str())};
-        const std::string sql = std::string(kKeyboardSelect) +
-                                " WHERE serial = $1 AND file_id = $2 ORDER BY run_line, line";
+        const std::string sql =
+            KeyboardSelect(false) + " WHERE serial = $1 AND file_id = $2 ORDER BY run_line, line";
         ok = ok && DbQuery(db, &rows, sql.c_str(), both, 2);
         while (ok && (next = DbNext(&rows)) == 1) {
             ReplayKeyboard(f, &rows);
@@ -556,7 +556,7 @@ int ImportLog(ResultsStore* store, const char* path, FILE* warnings, char* error
     long from = 0;
     if (ok) {
         // Read on from where the last import stopped, unless the log was replaced.
-        imp.fileId = DbText(&rows, 3);
+        imp.fileId = DbNumber(&rows, 3);
         const long read = DbNumber(&rows, 0);
         const std::string first = DbBlob(&rows, 1);
         const bool same = read > 0 && size >= read && first.size() <= headSize &&
@@ -613,8 +613,8 @@ int ImportLog(ResultsStore* store, const char* path, FILE* warnings, char* error
     return result;
 }
 
-int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial, char* error,
-                size_t errorSize) {
+int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial, bool everyColumn,
+                char* error, size_t errorSize) {
     StoreDb* db = &store->db;
     FileReplay f;
     f.events = &events;
@@ -627,7 +627,7 @@ int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial
                        ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off"
                        : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off;"
                          " SET LOCAL enable_sort = off") &&
-        (serial != nullptr ? ReplaySerial(db, &f, serial) : ReplayAll(db, &f)) &&
+        (serial != nullptr ? ReplaySerial(db, &f, serial) : ReplayAll(db, &f, everyColumn)) &&
         DbExec(db, "COMMIT");
     if (!ok) {
         Copy(error, errorSize, db->error);

@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -329,9 +330,11 @@ void DbEndRows(DbRows* rows) {
     rows->ended = false;
 }
 
-int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int count) {
+int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int numbers,
+                int texts) {
     bulk->db = db;
-    bulk->columns = count;
+    bulk->numbers = numbers;
+    bulk->texts = texts;
     bulk->insert = nullptr;
     bulk->buffer.clear();
     bulk->open = false;
@@ -345,7 +348,7 @@ int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* column
         PQclear(result);
     } else {
         sql = std::string("INSERT INTO ") + table + " (" + columns + ") VALUES (";
-        for (int i = 1; i <= count; ++i) {
+        for (int i = 1; i <= numbers + texts; ++i) {
             sql += (i > 1 ? ", $" : "$") + std::to_string(i);
         }
         sql += ")";
@@ -357,20 +360,32 @@ int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* column
     return 1;
 }
 
-int DbBulkRow(DbBulk* bulk, const char* const* values) {
+int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts) {
     if (bulk->insert == nullptr) {
-        for (int i = 0; i < bulk->columns; ++i) {
-            AppendCopyField(&bulk->buffer, values[i]);
-            bulk->buffer.push_back(i + 1 < bulk->columns ? '\t' : '\n');
+        for (int i = 0; i < bulk->numbers; ++i) {
+            char digits[24];
+            const std::to_chars_result end =
+                std::to_chars(digits, digits + sizeof digits, numbers[i]);
+            bulk->buffer.append(digits, end.ptr);
+            bulk->buffer.push_back('\t');
+        }
+        for (int i = 0; i < bulk->texts; ++i) {
+            AppendCopyField(&bulk->buffer, texts[i]);
+            bulk->buffer.push_back(i + 1 < bulk->texts ? '\t' : '\n');
         }
         return bulk->buffer.size() < kCopyChunk || SendCopy(bulk);
     }
-    for (int i = 0; i < bulk->columns; ++i) {
-        if (sqlite3_bind_text(bulk->insert, i + 1, values[i], -1, SQLITE_STATIC) != SQLITE_OK) {
-            return Fail(bulk->db, "writing a row");
-        }
+    int rc = SQLITE_OK;
+    for (int i = 0; i < bulk->numbers && rc == SQLITE_OK; ++i) {
+        rc = sqlite3_bind_int64(bulk->insert, i + 1, numbers[i]);
     }
-    const int rc = sqlite3_step(bulk->insert);
+    for (int i = 0; i < bulk->texts && rc == SQLITE_OK; ++i) {
+        rc = sqlite3_bind_text(bulk->insert, bulk->numbers + i + 1, texts[i], -1, SQLITE_STATIC);
+    }
+    if (rc != SQLITE_OK) {
+        return Fail(bulk->db, "writing a row");
+    }
+    rc = sqlite3_step(bulk->insert);
     sqlite3_reset(bulk->insert);
     return rc == SQLITE_DONE ? 1 : Fail(bulk->db, "writing a row");
 }

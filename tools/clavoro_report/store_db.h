@@ -64,14 +64,16 @@ void DbEndRows(DbRows* rows);
 
 // Rows written in bulk into one table: COPY for PostgreSQL, one prepared INSERT for
 // SQLite. While one is open no other statement may run on the connection.
+// The first `numbers` columns are integers, the others texts.
 struct DbBulk {
     StoreDb* db;
-    int columns;
+    int numbers, texts;
     sqlite3_stmt* insert;
     std::string buffer; // COPY data not yet sent
     bool open;
 };
-int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int count);
-// One row of `columns` texts, a null one for NULL.
-int DbBulkRow(DbBulk* bulk, const char* const* values);
+int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int numbers,
+                int texts);
+// One row: its integers, then its texts (a null one for NULL).
+int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts);
 int DbBulkEnd(DbBulk* bulk);
