@@ -16,6 +16,7 @@
 #include "tools/clavoro_report/report_model.h"
 #include "tools/clavoro_report/report_text.h"
 #include "tools/clavoro_report/results_store.h"
+#include "tools/clavoro_report/store_db.h"
 
 namespace {
 
@@ -91,17 +92,20 @@ void Import(const std::string& where, const std::string& log) {
     CloseResultsStore(store);
 }
 
-// Two runs, the later one written first; a layout change, damage, a CR inside a line,
-// keyboards of two models, a serial number tested in both runs, and a keyboard on the
-// bench when the log ends.
+// Two runs, the later one written first; a layout change, damage (a NUL in it), a CR
+// inside a line, keyboards of two models, a serial number tested in both runs, and a
+// keyboard on the bench when the log ends.
 const std::string kLog =
-    "======== START OF NEW TEST RUN ========\r\nClavoro V3.2 build 1002,  Windows XP\r\n"
-    "Sun Dec 06 08:00:00 2026\r\nOperator identification: Anna, \"3\"\r\n"
-    "Product identification: KB-104\r\nBatch identification: B1\r\n"
-    "Loaded keyboard layout US104.kbl\r\nSerial number: R1\r\nVersion number: V1\r\n"
-    "    Keyboard: VID 046D PID C31C, rev 6400, \"M\xfcller\\x\ty\"\r\nUser Selection: FAILED\r\n"
-    "    Chatter: A, 5 ms after its release\r\n    Failure Reason: Key chatter\r\n"
-    "garbage \x01\r\nUser changed keyboard layout to UK105.kbl\r\nSerial number: R2\r\n"
+    std::string(
+        "======== START OF NEW TEST RUN ========\r\nClavoro V3.2 build 1002,  Windows XP\r\n"
+        "Sun Dec 06 08:00:00 2026\r\nOperator identification: Anna, \"3\"\r\n"
+        "Product identification: KB-104\r\nBatch identification: B1\r\n"
+        "Loaded keyboard layout US104.kbl\r\nSerial number: R1\r\nVersion number: V1\r\n"
+        "    Keyboard: VID 046D PID C31C, rev 6400, \"M\xfcller\\x\ty\"\r\nUser Selection: "
+        "FAILED\r\n"
+        "    Chatter: A, 5 ms after its release\r\n    Failure Reason: Key chatter\r\n") +
+    std::string("garbage \x01\0\r\n", 12) +
+    "User changed keyboard layout to UK105.kbl\r\nSerial number: R2\r\n"
     "Version number: V1\r\r\nUser verification: PASSED\r\nSerial number: R3\r\n"
     "    Keyboard: none\r\nUser verification: PASSED\r\n"
     "======== START OF NEW TEST RUN ========\r\nSat Dec 05 09:00:00 2026\r\n"
@@ -216,6 +220,31 @@ TEST_P(StoreCases, TwoImportsAtOnce) {
         log += "Serial number: S" + std::to_string(i) + "\r\nUser verification: PASSED\r\n";
     }
     Play({{log.substr(0, log.size() / 2), "", false}, {log, "", false}}, true);
+}
+
+// A store that refuses a row in the middle of an import (here a trigger refuses the
+// log's second run): nothing of the log is kept, and the import says why.
+TEST_P(StoreCases, FailedImportKeepsNothing) {
+    Write(a_, kLog);
+    ResultsStore* store = nullptr;
+    char error[600] = "";
+    ASSERT_EQ(0, OpenResultsStore(where_.c_str(), &store, error, sizeof error)) << error;
+    StoreDb db;
+    ASSERT_EQ(1, OpenStoreDb(&db, where_.c_str())) << db.error;
+    EXPECT_EQ(1, DbExec(&db, schema_.empty()
+                                 ? "CREATE TRIGGER refuse BEFORE INSERT ON runs WHEN NEW.product ="
+                                   " 'KB-105' BEGIN SELECT RAISE(ABORT, 'no KB-105'); END"
+                                 : "CREATE FUNCTION refuse() RETURNS trigger AS $$BEGIN RAISE"
+                                   " EXCEPTION 'no KB-105'; END$$ LANGUAGE plpgsql; CREATE"
+                                   " TRIGGER refuse BEFORE INSERT ON runs FOR EACH ROW WHEN"
+                                   " (NEW.product = 'KB-105') EXECUTE FUNCTION refuse()"))
+        << db.error;
+    CloseStoreDb(&db);
+    EXPECT_EQ(-1, ImportLog(store, a_.c_str(), nullptr, error, sizeof error));
+    EXPECT_NE(std::string::npos, std::string(error).find("no KB-105")) << error;
+    const std::string none = Everything({}, nullptr), stored = Everything({}, store);
+    EXPECT_TRUE(none == stored) << FirstDifference(none, stored);
+    CloseResultsStore(store);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StoreCases, ::testing::Values("sqlite", "postgres"));

@@ -351,7 +351,6 @@ void ReplayKeyboard(FileReplay* f, DbRows* rows) {
     SetField(kb.keyboardPid, sizeof kb.keyboardPid, DbText(rows, 8));
     SetField(kb.keyboardRev, sizeof kb.keyboardRev, DbText(rows, 9));
     SetField(kb.keyboardName, sizeof kb.keyboardName, DbText(rows, 10));
-    kb.identified = kb.keyboardVid[0] != 0 || kb.keyboardName[0] != 0;
     if (f->events->keyboardDone != nullptr) {
         f->events->keyboardDone(f->events->context, f->keyboardRun, kb);
     }
