@@ -45,20 +45,26 @@ void AddCount(std::vector<ReasonCount>* counts, const std::string& name, long co
     counts->push_back({name, count});
 }
 
-void AddModel(std::vector<ModelCount>* models, const ModelCount& add) {
-    for (ModelCount& m : *models) {
-        if (m.model == add.model) {
-            for (int v = 0; v < kVerdictCount; ++v) {
-                m.verdicts[v] += add.verdicts[v];
-            }
-            if (m.name.empty()) {
-                m.name = add.name;
-            }
-            return;
-        }
+// Counts keyboards of a model with these verdicts; the first name seen stays.
+void AddModel(std::vector<ModelCount>* models, const char* model, const char* name,
+              const long* verdicts) {
+    ModelCount* m = nullptr;
+    for (ModelCount& known : *models) {
+        m = known.model == model ? &known : m;
     }
-    models->push_back(add);
+    if (m == nullptr) {
+        models->push_back(ModelCount{model, "", {}});
+        m = &models->back();
+    }
+    for (int v = 0; v < kVerdictCount; ++v) {
+        m->verdicts[v] += verdicts[v];
+    }
+    if (m->name.empty()) {
+        m->name = name;
+    }
 }
+
+constexpr size_t kTextBlock = 1 << 20;
 
 uint64_t Fnv1a(const char* text) {
     uint64_t h = 14695981039346656037ull;
@@ -88,6 +94,7 @@ void WriteCsvField(FILE* csv, const char* text, bool last) {
 
 void OnRunStarted(void* context, const RunHeader& run) {
     Report* report = static_cast<Report*>(context);
+    report->runsStarted += 1;
     report->current = RunTotals{};
     report->current.header = run;
 }
@@ -104,6 +111,11 @@ void OnKeyboardDone(void* context, const RunHeader& run, const KeyboardRecord& k
         return;
     }
     const long long when = RunTime(run);
+    // Its run's start, taken at the run's first keyboard (the header is complete then).
+    const size_t runIndex = report->runsStarted > 0 ? report->runsStarted - 1 : 0;
+    if (report->runTimes.size() <= runIndex) {
+        report->runTimes.resize(runIndex + 1, when);
+    }
     if (serial != nullptr) {
         char shown[32] = "date unknown";
         if (when != 0) {
@@ -114,19 +126,20 @@ void OnKeyboardDone(void* context, const RunHeader& run, const KeyboardRecord& k
     }
     RunTotals& current = report->current;
     current.verdicts[kb.verdict] += 1;
-    ModelCount model{};
+    long one[kVerdictCount] = {};
+    one[kb.verdict] = 1;
     if (kb.keyboardVid[0] != 0) {
-        model.model = std::string("VID ") + kb.keyboardVid + " PID " + kb.keyboardPid;
-        model.name = kb.keyboardName;
+        char ids[32];
+        std::snprintf(ids, sizeof ids, "VID %s PID %s", kb.keyboardVid, kb.keyboardPid);
+        AddModel(&current.models, ids, kb.keyboardName, one);
     } else {
-        model.model = kb.keyboardName;
+        AddModel(&current.models, kb.keyboardName, "", one);
     }
-    model.verdicts[kb.verdict] = 1;
-    AddModel(&current.models, model);
     if (kb.verdict != VerdictIncomplete) {
-        report->serialVerdicts.push_back(
-            {Fnv1a(kb.serial), when, report->serialText.size(), kb.verdict == VerdictPassed});
-        report->serialText.append(kb.serial, std::strlen(kb.serial) + 1);
+        SerialVerdict v{Fnv1a(kb.serial), KeepText(&report->serialText, kb.serial), 0, 0};
+        v.run = runIndex;
+        v.passed = kb.verdict == VerdictPassed ? 1 : 0;
+        report->serialVerdicts.push_back(v);
     }
     if (kb.verdict == VerdictFailedByOperator || kb.verdict == VerdictFailedByTest) {
         AddCount(&current.reasons, kb.reason[0] != 0 ? kb.reason : "(no reason given)", 1);
@@ -176,7 +189,7 @@ void OnRunEnded(void* context, const RunHeader& run) {
         AddCount(&totals.chatterKeys, k.reason, k.count);
     }
     for (const ModelCount& m : current.models) {
-        AddModel(&totals.models, m);
+        AddModel(&totals.models, m.model.c_str(), m.name.c_str(), m.verdicts);
     }
     for (const std::string& layout : current.layouts) {
         AddLayout(&totals, layout.c_str());
@@ -220,27 +233,46 @@ void StartReport(Report* report, const ReportFilters& filters) {
     report->warnings = nullptr;
     report->serial = nullptr;
     report->serialVerdicts.clear();
-    report->serialText.clear();
+    report->serialText = TextBlocks{};
+    report->runTimes.clear();
+    report->runsStarted = 0;
     report->serialYields = SerialYields{};
     report->serialTests.clear();
 }
 
+uint64_t KeepText(TextBlocks* kept, const char* text) {
+    const size_t size = std::strlen(text) + 1; // a field: at most kFieldLength
+    if (kept->blocks.empty() || kept->used + size > kTextBlock) {
+        kept->blocks.emplace_back(new char[kTextBlock]);
+        kept->used = 0;
+    }
+    std::memcpy(kept->blocks.back().get() + kept->used, text, size);
+    const size_t at = (kept->blocks.size() - 1) * kTextBlock + kept->used;
+    kept->used += size;
+    return at;
+}
+
+const char* KeptText(const TextBlocks& kept, uint64_t at) {
+    return kept.blocks[at / kTextBlock].get() + at % kTextBlock;
+}
+
 void FinishReport(Report* report) {
     std::vector<SerialVerdict>& v = report->serialVerdicts;
-    const char* text = report->serialText.c_str();
-    auto same = [text](const SerialVerdict& a, const SerialVerdict& b) {
-        return a.hash == b.hash && std::strcmp(text + a.at, text + b.at) == 0;
+    const TextBlocks& text = report->serialText;
+    const std::vector<long long>& when = report->runTimes;
+    auto same = [&text](const SerialVerdict& a, const SerialVerdict& b) {
+        return a.hash == b.hash && std::strcmp(KeptText(text, a.at), KeptText(text, b.at)) == 0;
     };
     // Grouped by serial number, each group in order of testing.
-    std::sort(v.begin(), v.end(), [text](const SerialVerdict& a, const SerialVerdict& b) {
+    std::sort(v.begin(), v.end(), [&](const SerialVerdict& a, const SerialVerdict& b) {
         if (a.hash != b.hash) {
             return a.hash < b.hash;
         }
-        const int c = std::strcmp(text + a.at, text + b.at);
+        const int c = std::strcmp(KeptText(text, a.at), KeptText(text, b.at));
         if (c != 0) {
             return c < 0;
         }
-        return a.when != b.when ? a.when < b.when : a.at < b.at;
+        return when[a.run] != when[b.run] ? when[a.run] < when[b.run] : a.at < b.at;
     });
     SerialYields& y = report->serialYields;
     y = SerialYields{};

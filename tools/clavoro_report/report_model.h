@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,12 +39,22 @@ struct RunTotals {
     std::vector<ModelCount> models;
 };
 
-// One verdict of a serial number, its text in Report::serialText.
+// Texts kept one after another in blocks that never move, each found by its position.
+struct TextBlocks {
+    std::vector<std::unique_ptr<char[]>> blocks;
+    size_t used; // of the last block
+};
+uint64_t KeepText(TextBlocks* kept, const char* text);
+const char* KeptText(const TextBlocks& kept, uint64_t at);
+
+// One verdict of a serial number: its text at `at` in Report::serialText (positions grow
+// in the order of reading; up to 2^40 bytes), its run's start in Report::runTimes (up to
+// 2^23 runs).
 struct SerialVerdict {
     uint64_t hash;
-    long long when; // RunTime of its run
-    size_t at;      // also the order of reading
-    bool passed;
+    uint64_t at : 40;
+    uint64_t run : 23;
+    uint64_t passed : 1;
 };
 
 // Per serial number with a verdict, the first and the last: by the start of their runs,
@@ -83,7 +94,9 @@ struct Report {
     FILE* warnings;     // unplaced lines, or null
     const char* serial; // only the tests of this serial number, for WriteSerialHistory
     std::vector<SerialVerdict> serialVerdicts; // in order of reading
-    std::string serialText;
+    TextBlocks serialText;
+    std::vector<long long> runTimes; // RunTime of each run started
+    size_t runsStarted;
     SerialYields serialYields;           // by FinishReport
     std::vector<SerialTest> serialTests; // of serial, oldest first after FinishReport
     // Working state while reading.

@@ -276,6 +276,7 @@ struct FileReplay {
     std::vector<std::pair<long, std::string>> damaged;
     size_t nextRun, nextDamaged;
     long openRun;          // index into runs, -1 before the first
+    bool everyColumn;      // also those only the CSV shows
     RunHeader keyboardRun; // the open run, or an empty one before the first
     KeyboardRecord keyboard;
 };
@@ -339,18 +340,20 @@ void ReplayKeyboard(FileReplay* f, DbRows* rows) {
     KeyboardRecord& kb = f->keyboard;
     kb.line = DbNumber(rows, 0);
     ReplayBefore(f, kb.line);
-    SetField(kb.layout, sizeof kb.layout, DbText(rows, 1));
-    SetField(kb.serial, sizeof kb.serial, DbText(rows, 2));
-    SetField(kb.version, sizeof kb.version, DbText(rows, 3));
+    DbTextInto(rows, 2, kb.serial, sizeof kb.serial);
     const long verdict = DbNumber(rows, 4);
     kb.verdict =
         verdict >= 0 && verdict < kVerdictCount ? static_cast<int>(verdict) : VerdictIncomplete;
-    SetField(kb.reason, sizeof kb.reason, DbText(rows, 5));
-    SetField(kb.chatterKey, sizeof kb.chatterKey, DbText(rows, 6));
-    SetField(kb.keyboardVid, sizeof kb.keyboardVid, DbText(rows, 7));
-    SetField(kb.keyboardPid, sizeof kb.keyboardPid, DbText(rows, 8));
-    SetField(kb.keyboardRev, sizeof kb.keyboardRev, DbText(rows, 9));
-    SetField(kb.keyboardName, sizeof kb.keyboardName, DbText(rows, 10));
+    DbTextInto(rows, 5, kb.reason, sizeof kb.reason);
+    DbTextInto(rows, 6, kb.chatterKey, sizeof kb.chatterKey);
+    DbTextInto(rows, 7, kb.keyboardVid, sizeof kb.keyboardVid);
+    DbTextInto(rows, 8, kb.keyboardPid, sizeof kb.keyboardPid);
+    DbTextInto(rows, 10, kb.keyboardName, sizeof kb.keyboardName);
+    if (f->everyColumn) {
+        DbTextInto(rows, 1, kb.layout, sizeof kb.layout);
+        DbTextInto(rows, 3, kb.version, sizeof kb.version);
+        DbTextInto(rows, 9, kb.keyboardRev, sizeof kb.keyboardRev);
+    }
     if (f->events->keyboardDone != nullptr) {
         f->events->keyboardDone(f->events->context, f->keyboardRun, kb);
     }
@@ -366,6 +369,7 @@ bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char
     f->nextRun = f->nextDamaged = 0;
     f->openRun = -1;
     std::memset(&f->keyboardRun, 0, sizeof f->keyboardRun);
+    std::memset(&f->keyboard, 0, sizeof f->keyboard);
     SetField(f->keyboardRun.file, sizeof f->keyboardRun.file, source);
     SetField(f->keyboard.file, sizeof f->keyboard.file, source);
     const SqlValue param = SqlText(fileId.c_str());
@@ -382,12 +386,12 @@ bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char
         SetField(h.file, sizeof h.file, source);
         h.line = DbNumber(&rows, 0);
         SetDate(&h, DbText(&rows, 1));
-        SetField(h.dateText, sizeof h.dateText, DbText(&rows, 2));
-        SetField(h.programVersion, sizeof h.programVersion, DbText(&rows, 3));
-        SetField(h.osName, sizeof h.osName, DbText(&rows, 4));
-        SetField(h.operatorId, sizeof h.operatorId, DbText(&rows, 5));
-        SetField(h.productId, sizeof h.productId, DbText(&rows, 6));
-        SetField(h.batchId, sizeof h.batchId, DbText(&rows, 7));
+        DbTextInto(&rows, 2, h.dateText, sizeof h.dateText);
+        DbTextInto(&rows, 3, h.programVersion, sizeof h.programVersion);
+        DbTextInto(&rows, 4, h.osName, sizeof h.osName);
+        DbTextInto(&rows, 5, h.operatorId, sizeof h.operatorId);
+        DbTextInto(&rows, 6, h.productId, sizeof h.productId);
+        DbTextInto(&rows, 7, h.batchId, sizeof h.batchId);
         f->runs.back().layouts = DbText(&rows, 8);
     }
     DbEndRows(&rows);
@@ -411,7 +415,7 @@ void EndFile(FileReplay* f) {
 }
 
 // Every log in order of first import, each with its keyboards streamed in line order.
-bool ReplayAll(StoreDb* db, FileReplay* f, bool everyColumn) {
+bool ReplayAll(StoreDb* db, FileReplay* f) {
     std::vector<std::pair<std::string, std::string>> files;
     DbRows rows{};
     bool ok = DbQuery(db, &rows, "SELECT file_id, source FROM imported_files ORDER BY file_id",
@@ -424,8 +428,8 @@ bool ReplayAll(StoreDb* db, FileReplay* f, bool everyColumn) {
     ok = ok && next == 0;
     for (size_t i = 0; ok && i < files.size(); ++i) {
         ok = StartFile(db, f, files[i].first, files[i].second.c_str(), true);
-        const std::string sql = KeyboardSelect(everyColumn) + " WHERE file_id = " + files[i].first +
-                                " ORDER BY run_line, line";
+        const std::string sql = KeyboardSelect(f->everyColumn) +
+                                " WHERE file_id = " + files[i].first + " ORDER BY run_line, line";
         ok = ok && DbStream(db, &rows, sql.c_str());
         while (ok && (next = DbNext(&rows)) == 1) {
             ReplayKeyboard(f, &rows);
@@ -617,6 +621,7 @@ int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial
     StoreDb* db = &store->db;
     FileReplay f;
     f.events = &events;
+    f.everyColumn = everyColumn && serial == nullptr;
     // One snapshot for the whole report, while imports may go on. All keyboards are read
     // in key order, never sorted; those of one serial number are found by its index.
     const bool lite = db->kind == kStoreSqlite;
@@ -626,7 +631,7 @@ int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial
                        ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off"
                        : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off;"
                          " SET LOCAL enable_sort = off") &&
-        (serial != nullptr ? ReplaySerial(db, &f, serial) : ReplayAll(db, &f, everyColumn)) &&
+        (serial != nullptr ? ReplaySerial(db, &f, serial) : ReplayAll(db, &f)) &&
         DbExec(db, "COMMIT");
     if (!ok) {
         Copy(error, errorSize, db->error);

@@ -292,6 +292,18 @@ const char* DbText(DbRows* rows, int column) {
                : PQgetvalue(rows->result, rows->row, column);
 }
 
+void DbTextInto(DbRows* rows, int column, char* field, size_t size) {
+    const char* text = DbText(rows, column);
+    size_t n = 0;
+    if (text != nullptr) {
+        n = rows->stmt != nullptr ? static_cast<size_t>(sqlite3_column_bytes(rows->stmt, column))
+                                  : std::strlen(text);
+        n = n < size ? n : size - 1;
+        std::memcpy(field, text, n);
+    }
+    field[n] = 0;
+}
+
 long DbNumber(DbRows* rows, int column) {
     if (rows->stmt != nullptr) {
         return static_cast<long>(sqlite3_column_int64(rows->stmt, column));

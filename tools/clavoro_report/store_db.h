@@ -57,6 +57,8 @@ int DbStream(StoreDb* db, DbRows* rows, const char* sql);
 int DbNext(DbRows* rows);
 // A column of the current row as text, null for NULL.
 const char* DbText(DbRows* rows, int column);
+// The same into a field of `size` bytes, cut to fit; NULL gives "".
+void DbTextInto(DbRows* rows, int column, char* field, size_t size);
 long DbNumber(DbRows* rows, int column);
 // A blob column's bytes.
 std::string DbBlob(DbRows* rows, int column);
