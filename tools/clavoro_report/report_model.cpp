@@ -110,12 +110,12 @@ void OnKeyboardDone(void* context, const RunHeader& run, const KeyboardRecord& k
         (serial != nullptr && std::strcmp(serial, kb.serial) != 0)) {
         return;
     }
-    const long long when = RunTime(run);
     // Its run's start, taken at the run's first keyboard (the header is complete then).
     const size_t runIndex = report->runsStarted > 0 ? report->runsStarted - 1 : 0;
     if (report->runTimes.size() <= runIndex) {
-        report->runTimes.resize(runIndex + 1, when);
+        report->runTimes.resize(runIndex + 1, RunTime(run));
     }
+    const long long when = report->runTimes[runIndex];
     if (serial != nullptr) {
         char shown[32] = "date unknown";
         if (when != 0) {
