@@ -121,7 +121,7 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
         // The Keyboard record: ids, revision and a name; a device without ids; none. One per
         // keyboard, before its verdict, exactly of its form.
         {kHeader + "Serial number: K1\r\nVersion number: V\r\n" +
-             "    Keyboard: VID 046D PID C31C, rev 6400, \"Logi, USB\"\r\n" +
+             "    Keyboard: VID 09AF PID C31C, rev 6400, \"Logi, USB\"\r\n" +
              "    Keyboard: VID 046D PID C31C\r\nUser verification: PASSED\r\n" +
              "Serial number: K2\r\n    Keyboard: \\\\?\\ACPI#PNP0303#4&1d8\r\n" +
              "User Selection: FAILED\r\n    Keyboard: none\r\n    Failure Reason: Bad key\r\n" +
@@ -132,7 +132,7 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
              "    Keyboard: VID 845E PID 0002, \"\"\r\n",
          "t.log:11: could not place line:     Keyboard: VID 046D PID C31C\n"
          "t.log,8," +
-             kRun + "US104,K1,V,PASSED,,,046D,C31C,6400,\"Logi, USB\"\n" +
+             kRun + "US104,K1,V,PASSED,,,09AF,C31C,6400,\"Logi, USB\"\n" +
              "t.log:16: could not place line:     Keyboard: none\nt.log,13," + kRun +
              "US104,K2,,FAILED by the test,Bad key,,,,,\\\\?\\ACPI#PNP0303#4&1d8\n" +
              "t.log:19: could not place line:     Keyboard: VID 046d PID C31C\n"

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -222,28 +223,34 @@ TEST_P(StoreCases, TwoImportsAtOnce) {
     Play({{log.substr(0, log.size() / 2), "", false}, {log, "", false}}, true);
 }
 
-// A store that refuses a row in the middle of an import (here a trigger refuses the
-// log's second run): nothing of the log is kept, and the import says why.
+// A store that refuses a row in the middle of an import (a trigger refuses the log's
+// second run, then its keyboard R3): nothing of the log is kept, and the import says why.
 TEST_P(StoreCases, FailedImportKeepsNothing) {
     Write(a_, kLog);
     ResultsStore* store = nullptr;
     char error[600] = "";
     ASSERT_EQ(0, OpenResultsStore(where_.c_str(), &store, error, sizeof error)) << error;
-    StoreDb db;
-    ASSERT_EQ(1, OpenStoreDb(&db, where_.c_str())) << db.error;
-    EXPECT_EQ(1, DbExec(&db, schema_.empty()
-                                 ? "CREATE TRIGGER refuse BEFORE INSERT ON runs WHEN NEW.product ="
-                                   " 'KB-105' BEGIN SELECT RAISE(ABORT, 'no KB-105'); END"
-                                 : "CREATE FUNCTION refuse() RETURNS trigger AS $$BEGIN RAISE"
-                                   " EXCEPTION 'no KB-105'; END$$ LANGUAGE plpgsql; CREATE"
-                                   " TRIGGER refuse BEFORE INSERT ON runs FOR EACH ROW WHEN"
-                                   " (NEW.product = 'KB-105') EXECUTE FUNCTION refuse()"))
-        << db.error;
-    CloseStoreDb(&db);
-    EXPECT_EQ(-1, ImportLog(store, a_.c_str(), nullptr, error, sizeof error));
-    EXPECT_NE(std::string::npos, std::string(error).find("no KB-105")) << error;
-    const std::string none = Everything({}, nullptr), stored = Everything({}, store);
-    EXPECT_TRUE(none == stored) << FirstDifference(none, stored);
+    for (const char* refused :
+         {"runs WHEN NEW.product = 'KB-105'", "keyboard_tests WHEN NEW.serial = 'R3'"}) {
+        const std::string table(refused, std::strchr(refused, ' '));
+        const std::string when = std::strchr(refused, ' ') + 6;
+        StoreDb db;
+        ASSERT_EQ(1, OpenStoreDb(&db, where_.c_str())) << db.error;
+        const std::string trigger =
+            schema_.empty()
+                ? "DROP TRIGGER IF EXISTS refuse; CREATE TRIGGER refuse BEFORE INSERT ON " + table +
+                      " WHEN " + when + " BEGIN SELECT RAISE(ABORT, 'refused'); END"
+                : "CREATE OR REPLACE FUNCTION refuse() RETURNS trigger AS $$BEGIN RAISE"
+                  " EXCEPTION 'refused'; END$$ LANGUAGE plpgsql; DROP TRIGGER IF EXISTS refuse"
+                  " ON runs; CREATE TRIGGER refuse BEFORE INSERT ON " +
+                      table + " FOR EACH ROW WHEN (" + when + ") EXECUTE FUNCTION refuse()";
+        EXPECT_EQ(1, DbExec(&db, trigger.c_str())) << db.error;
+        CloseStoreDb(&db);
+        EXPECT_EQ(-1, ImportLog(store, a_.c_str(), nullptr, error, sizeof error));
+        EXPECT_NE(std::string::npos, std::string(error).find("refused")) << error;
+        const std::string none = Everything({}, nullptr), stored = Everything({}, store);
+        EXPECT_TRUE(none == stored) << FirstDifference(none, stored);
+    }
     CloseResultsStore(store);
 }
 
