@@ -5,7 +5,7 @@ CLAVORO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # Everything both builds and all tests need, as Debian package names.
 CLAVORO_PACKAGES=(g++ cmake make clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest
     libbenchmark-dev valgrind g++-mingw-w64-x86-64 mingw-w64 wine wine64 xvfb x11-utils
-    xdotool imagemagick nlohmann-json3-dev)
+    xdotool imagemagick nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql sqlite3)
 
 ensure_packages() {
     local missing=()
@@ -92,4 +92,45 @@ mount_small_disk() {
 unmount_small_disk() {
     mountpoint -q "$1" && umount -l "$1"
     return 0
+}
+
+# A throwaway PostgreSQL cluster for the results store's tests and benchmark, in a
+# temporary folder: initdb and pg_ctl refuse to run as root, so they run as the postgres
+# user; the server listens only on a Unix socket in that folder. start_test_postgres
+# starts it in the background; wait_test_postgres waits for it and exports
+# CLAVORO_TEST_POSTGRES, its URI; stop_test_postgres stops it and removes the folder.
+start_test_postgres() {
+    local bin
+    bin=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n 1)
+    PG_TEST_DIR=$(mktemp -d /tmp/clavoro-pg.XXXXXX)
+    chown postgres "$PG_TEST_DIR"
+    # The socket's name carries the port: any port is free in a folder of our own.
+    PG_TEST_PORT=$((50000 + RANDOM % 10000))
+    PG_TEST_CTL="$bin/pg_ctl"
+    (cd "$PG_TEST_DIR" &&
+        runuser -u postgres -- "$bin/initdb" -D "$PG_TEST_DIR/data" -U postgres -A trust \
+            --no-sync >"$PG_TEST_DIR/initdb.log" 2>&1 &&
+        runuser -u postgres -- "$PG_TEST_CTL" -D "$PG_TEST_DIR/data" -l "$PG_TEST_DIR/server.log" \
+            -w -o "-p $PG_TEST_PORT -k $PG_TEST_DIR -c listen_addresses='' -c fsync=off" \
+            start >/dev/null) &
+    PG_TEST_STARTER=$!
+}
+
+wait_test_postgres() {
+    if ! wait "$PG_TEST_STARTER"; then
+        echo "the test PostgreSQL server did not start:"
+        cat "$PG_TEST_DIR"/*.log 2>/dev/null | tail -n 20
+        return 1
+    fi
+    export CLAVORO_TEST_POSTGRES="postgresql://postgres@/postgres?host=$PG_TEST_DIR&port=$PG_TEST_PORT"
+}
+
+stop_test_postgres() {
+    [ -n "${PG_TEST_DIR:-}" ] || return 0
+    wait "$PG_TEST_STARTER" 2>/dev/null
+    [ -f "$PG_TEST_DIR/data/postmaster.pid" ] &&
+        runuser -u postgres -- "$PG_TEST_CTL" -D "$PG_TEST_DIR/data" -m immediate stop >/dev/null 2>&1
+    rm -rf "$PG_TEST_DIR"
+    PG_TEST_DIR=""
+    unset CLAVORO_TEST_POSTGRES
 }

@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LogReader reader;
     StartLogReader(&reader, ReportEvents(&report), "fuzz.log");
     ReadLogText(&reader, reinterpret_cast<const char*>(data), size);
+    FinishReport(&report);
     WriteTextSummary(out, report);
     WriteHtmlReport(out, report);
     std::fclose(out);

@@ -45,6 +45,7 @@ Outputs RunReport(const std::vector<std::string>& logs, ReportFilters filters = 
         const std::vector<char> exact(log.begin(), log.end()); // nothing to read past it
         ReadLogText(&reader, exact.data(), exact.size());
     }
+    FinishReport(&report);
     WriteTextSummary(text.file, report);
     WriteHtmlReport(html.file, report);
     Outputs out = {text.Take(), csv.Take(), html.Take()};
@@ -73,8 +74,9 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
              "======== START OF NEW TEST RUN ========\nSat Dec 06 08:00:00 2026\n" +
              "Product identification: p2\nSerial number: B\nUser verification: FAILED\n" +
              "    Failure Reason: Bad LEDs\nUser Selection: FAILED", // the reason ends the keyboard
-         "t.log,8," + kRun + "US104,A,,PASSED,,\n" +
-             "t.log,13,2026-12-06,,p2,,,B,,FAILED by the operator after verification,Bad LEDs,\n"
+         "t.log,8," + kRun + "US104,A,,PASSED,,,,,,\n" +
+             "t.log,13,2026-12-06,,p2,,,B,,FAILED by the operator after verification,Bad "
+             "LEDs,,,,,\n"
              "t.log:16: could not place line: User Selection: FAILED\n"},
         // Before any run, damage, a header record after the first keyboard, a reason
         // without a verdict, a verdict without a keyboard, a late version; a run cut off in its
@@ -94,20 +96,20 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
              "t.log:13: could not place line:     Failure Reason: Bad key\n"
              "t.log,11," +
              kRun +
-             "US104,X?Y\tZ?,,PASSED,,\n"
+             "US104,X?Y\tZ?,,PASSED,,,,,,\n"
              "t.log:15: could not place line: User Selection: FAILED\n"
              "t.log:16: could not place line: Version number: 2\n"
              "t.log:17: could not place line: " +
              std::string(80, 'z') +
              "...\n"
              "t.log:20: could not place line: Sat Dec 05 1\n"
-             "t.log,19,unknown,,,,,Y,,INCOMPLETE,,\n"},
+             "t.log,19,unknown,,,,,Y,,INCOMPLETE,,,,,,\n"},
         // Values are cut to the field; a layout's ".kbl" is dropped, only at the end.
         {"======== START OF NEW TEST RUN ========\nBatch identification: " + field +
              "\nLoaded keyboard layout .kbl\nSerial number: " + field +
              "\nLoaded keyboard layout x.kb\nSerial number: 2\n",
-         "t.log,4,unknown,,," + cut + ",," + cut + ",,INCOMPLETE,,\nt.log,6,unknown,,," + cut +
-             ",x.kb,2,,INCOMPLETE,,\n"},
+         "t.log,4,unknown,,," + cut + ",," + cut + ",,INCOMPLETE,,,,,,\nt.log,6,unknown,,," + cut +
+             ",x.kb,2,,INCOMPLETE,,,,,,\n"},
         // A chatter names its key (a comma key too) before the reason; its /t record is known;
         // a chatter record without its gap is damage.
         {kHeader + "Serial number: C\r\nKey chatter: pressed 4 ms after its release (threshold " +
@@ -115,7 +117,44 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
              "    Chatter: A, ms after its release\r\n    Failure Reason: Key chatter\r\n",
          "t.log:12: could not place line:     Chatter: A, ms after its release\n"
          "t.log,8," +
-             kRun + "US104,C,,FAILED by the test,Key chatter,\",\"\n"},
+             kRun + "US104,C,,FAILED by the test,Key chatter,\",\",,,,\n"},
+        // The Keyboard record: ids, revision and a name; a device without ids; none. One per
+        // keyboard, before its verdict, exactly of its form.
+        {kHeader + "Serial number: K1\r\nVersion number: V\r\n" +
+             "    Keyboard: VID 09AF PID C31C, rev 6400, \"Logi, USB\"\r\n" +
+             "    Keyboard: VID 046D PID C31C\r\nUser verification: PASSED\r\n" +
+             "Serial number: K2\r\n    Keyboard: \\\\?\\ACPI#PNP0303#4&1d8\r\n" +
+             "User Selection: FAILED\r\n    Keyboard: none\r\n    Failure Reason: Bad key\r\n" +
+             "Serial number: K3\r\n    Keyboard: VID 046d PID C31C\r\n" +
+             "    Keyboard: none, rev 0001\r\n    Keyboard: VID 845E PID 0002, rev 12\r\n" +
+             "    Keyboard: \r\n    Keyboard: x, \"\r\n    Keyboard: none\r\n" +
+             "User verification: PASSED\r\nSerial number: K4\r\n" +
+             "    Keyboard: VID 845E PID 0002, \"\"\r\n",
+         "t.log:11: could not place line:     Keyboard: VID 046D PID C31C\n"
+         "t.log,8," +
+             kRun + "US104,K1,V,PASSED,,,09AF,C31C,6400,\"Logi, USB\"\n" +
+             "t.log:16: could not place line:     Keyboard: none\nt.log,13," + kRun +
+             "US104,K2,,FAILED by the test,Bad key,,,,,\\\\?\\ACPI#PNP0303#4&1d8\n" +
+             "t.log:19: could not place line:     Keyboard: VID 046d PID C31C\n"
+             "t.log:20: could not place line:     Keyboard: none, rev 0001\n"
+             "t.log:21: could not place line:     Keyboard: VID 845E PID 0002, rev 12\n"
+             "t.log:22: could not place line:     Keyboard: \n"
+             "t.log:23: could not place line:     Keyboard: x, \"\nt.log,18," +
+             kRun + "US104,K3,,PASSED,,,,,,none\nt.log,26," + kRun +
+             "US104,K4,,INCOMPLETE,,,845E,0002,,\n"},
+        // A line break typed into a field leaves a CR inside a line: that line and what
+        // follows it for the keyboard are damage, never a verdict; so is a header record
+        // after the run's first keyboard.
+        {kHeader + "Serial number: SN-9\r\r\nUser verification: PASSED\r\n" +
+             "Serial number: B\r\nVersion number: V1\r\r\nUser verification: PASSED\r\n" +
+             "Serial number: C\r\nUser verification: PASSED\r\nOperator identification: late\r\n",
+         "t.log:8: could not place line: Serial number: SN-9?\n"
+         "t.log:9: could not place line: User verification: PASSED\nt.log,10," +
+             kRun + "US104,B,,INCOMPLETE,,,,,,\n" +
+             "t.log:11: could not place line: Version number: V1?\n"
+             "t.log:12: could not place line: User verification: PASSED\nt.log,13," +
+             kRun + "US104,C,,PASSED,,,,,,\n" +
+             "t.log:15: could not place line: Operator identification: late\n"},
     };
     for (const auto& [log, csv] : cases) {
         EXPECT_EQ(csv, RunReport({log}).csv) << log.substr(0, 100);
@@ -128,7 +167,10 @@ TEST(LogReader, Dates) {
         {"Sat Dec  5 15:17:58 2026", "0 0-0-0"}, // asctime's blank-padded day is not ours
         {"Sat Dez 05 15:17:58 2026", "0 0-0-0"},     {"Sat Dec 05 15:17:58 2026 ", "0 0-0-0"},
         {"Xyz Dec 05 15:17:58 2026", "0 0-0-0"},     {"Sat Dec 00 15:17:58 2026", "0 0-0-0"},
-        {"Sat Dec 32 15:17:58 2026", "0 0-0-0"}};
+        {"Sat Dec 32 15:17:58 2026", "0 0-0-0"},     {"Thu Feb 29 15:17:58 2024", "1 2024-2-29"},
+        {"Sun Feb 29 15:17:58 2026", "0 0-0-0"},     {"Sun Feb 29 15:17:58 2100", "0 0-0-0"},
+        {"Tue Feb 29 15:17:58 2000", "1 2000-2-29"}, {"Sat Apr 31 15:17:58 2026", "0 0-0-0"},
+        {"Sat Dec 05 15:17:58 0000", "0 0-0-0"}};
     for (const auto& [text, date] : cases) {
         int y = 0, m = 0, d = 0;
         const int ok = ParseLogDate(text, std::strlen(text), &y, &m, &d);
@@ -170,7 +212,8 @@ TEST(LogFile, LongLinesClosedFilesAndAMissingFile) {
     EXPECT_EQ(40, read);
     std::remove(path.c_str());
     EXPECT_EQ(0, ReadLogFile(&reader, path.c_str()));
-    EXPECT_EQ("t.log,8," + kRun + "US104," + std::string(255, 'Q') + ",9,PASSED,,\r\n", csv.Take());
+    EXPECT_EQ("t.log,8," + kRun + "US104," + std::string(255, 'Q') + ",9,PASSED,,,,,,\r\n",
+              csv.Take());
 }
 
 // Three runs: one of product "prod" on 2026-12-05, one of "other" without a date, and one
@@ -251,3 +294,50 @@ TEST(Report, LongListsAndHtml) {
 }
 
 } // namespace
+
+// A later run written first in the log: per serial number the first and the last verdict
+// go by the runs' dates. Keyboards per model, and those without a Keyboard record.
+TEST(Report, ModelsRetestsAndOneSerial) {
+    const std::string log =
+        "======== START OF NEW TEST RUN ========\r\nSun Dec 06 08:00:00 2026\r\n"
+        "Serial number: R1\r\n    Keyboard: VID 046D PID C31C, \"Logi\"\r\n"
+        "User Selection: FAILED\r\n    Failure Reason: Bad key\r\n"
+        "Serial number: R2\r\n    Keyboard: VID 046D PID C31C\r\nUser verification: PASSED\r\n"
+        "Serial number: R3\r\n    Keyboard: none\r\nUser verification: PASSED\r\n"
+        "======== START OF NEW TEST RUN ========\r\nSat Dec 05 09:00:00 2026\r\n"
+        "Serial number: R1\r\n    Keyboard: VID 845E PID 0002\r\nUser verification: PASSED\r\n"
+        "Serial number: R4\r\n";
+    Outputs out = RunReport({log});
+    EXPECT_NE(std::string::npos,
+              out.text.find("Totals over 2 run(s)\n  Keyboards tested: 5   passed: 3   failed: 1"
+                            "   incomplete: 1\n  Failed by the operator after verification: 0"
+                            "   failed by the test: 1\n  Yield: 75.0%   first-pass yield: 100.0%"
+                            "   final yield: 66.7% (3 serial numbers, 1 tested more than once)\n"
+                            "  Failure reasons:\n    Bad key                  1\n"
+                            "  Keyboard models:\n"
+                            "    VID 046D PID C31C \"Logi\": tested 2   passed 1   failed 1\n"
+                            "    none (no key pressed): tested 1   passed 1   failed 0\n"
+                            "    VID 845E PID 0002: tested 1   passed 1   failed 0\n"
+                            "    no Keyboard record: tested 1   passed 0   failed 0\n"))
+        << out.text;
+    EXPECT_NE(std::string::npos, out.html.find("<td>75.0%</td><td>100.0%</td><td>66.7%</td>"));
+    EXPECT_NE(std::string::npos, out.html.find("<tr><td>VID 046D PID C31C &quot;Logi&quot;</td>"
+                                               "<td>2</td><td>1</td><td>1</td></tr>"));
+    // No model lines, and no first-pass yield, where nothing calls for them.
+    EXPECT_EQ(std::string::npos, RunReport({kThreeRuns}).text.find("model"));
+    EXPECT_EQ(std::string::npos, RunReport({kThreeRuns}).html.find("First-pass"));
+
+    static Report report;
+    StartReport(&report, {});
+    report.serial = "R1";
+    LogReader reader;
+    StartLogReader(&reader, ReportEvents(&report), "t.log");
+    ReadLogText(&reader, log.data(), log.size());
+    FinishReport(&report);
+    Output history;
+    WriteSerialHistory(history.file, report);
+    EXPECT_EQ("Serial number R1: 2 test(s), oldest first\n"
+              "  2026-12-05 09:00:00  PASSED  (t.log, line 15)\n"
+              "  2026-12-06 08:00:00  FAILED by the test: Bad key  (t.log, line 3)\n",
+              history.Take());
+}

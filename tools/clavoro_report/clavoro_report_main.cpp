@@ -1,11 +1,15 @@
 // clavoro-report: summaries of Clavoro test logs for a production line.
 //
-//   clavoro-report [--csv FILE] [--html FILE] [--since YYYY-MM-DD] [--until YYYY-MM-DD]
-//                  [--product ID] [--batch ID] LOG...
+//   clavoro-report [--store STORE [--import-only]] [--serial S] [--csv FILE] [--html FILE]
+//                  [--since YYYY-MM-DD] [--until YYYY-MM-DD] [--product ID] [--batch ID] LOG...
 //
 // Options may stand before or after the logs; "--" ends them, --help prints the usage.
-// Exit status: 0 when every input was read, 2 when a file could not be opened (the
-// others are still reported), 1 for a command line it does not understand.
+// With --store the logs are imported into the store first and the report comes from all
+// of the store; without logs it comes from the store alone. --serial lists the tests of
+// one serial number instead of the summary.
+// Exit status: 0 when every input was read, 2 when a file could not be opened or the
+// store failed (the others are still reported), 1 for a command line it does not
+// understand or a build without the store.
 #include <cstdio>
 #include <cstring>
 
@@ -13,13 +17,16 @@
 #include "tools/clavoro_report/report_html.h"
 #include "tools/clavoro_report/report_model.h"
 #include "tools/clavoro_report/report_text.h"
+#include "tools/clavoro_report/results_store.h"
 #include "tools/common/tool_options.h"
 
 namespace {
 
 const char* const kUsage =
-    "usage: clavoro-report [--csv FILE] [--html FILE] [--since YYYY-MM-DD]\n"
-    "                      [--until YYYY-MM-DD] [--product ID] [--batch ID] LOG...\n"
+    "usage: clavoro-report [--store STORE [--import-only]] [--serial S] [--csv FILE]\n"
+    "                      [--html FILE] [--since YYYY-MM-DD] [--until YYYY-MM-DD]\n"
+    "                      [--product ID] [--batch ID] LOG...\n"
+    "  STORE: an SQLite file, or postgresql://user@host/db; LOG may be left out with it\n"
     "  options may stand before or after the logs; -- ends them\n";
 
 // "2026-12-05" -> 20261205; 0 when it is not such a date.
@@ -33,29 +40,38 @@ int ParseDay(const char* text) {
     return y * 10000 + m * 100 + d;
 }
 
-enum Option { kCsv, kHtml, kSince, kUntil, kProduct, kBatch };
+enum Option { kCsv, kHtml, kSince, kUntil, kProduct, kBatch, kStore, kSerial, kImportOnly };
 const ToolOption kOptions[] = {{"--csv", 1},   {"--html", 1},    {"--since", 1},
-                               {"--until", 1}, {"--product", 1}, {"--batch", 1}};
+                               {"--until", 1}, {"--product", 1}, {"--batch", 1},
+                               {"--store", 1}, {"--serial", 1},  {"--import-only", 0}};
+constexpr int kOptionCount = sizeof kOptions / sizeof kOptions[0];
+
+int Usage(const char* why) {
+    if (why != nullptr) {
+        std::fprintf(stderr, "clavoro-report: %s\n", why);
+    }
+    std::fputs(kUsage, stderr);
+    return 1;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     ToolArgs args;
-    const int read = ReadToolArgs(argc, argv, kOptions, 6, &args);
+    const int read = ReadToolArgs(argc, argv, kOptions, kOptionCount, &args);
     if (read == kArgsHelp) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (read == kArgsBad || args.operands.empty()) {
-        if (read == kArgsBad) {
-            std::fprintf(stderr, "clavoro-report: %s\n", args.error);
-        }
-        std::fputs(kUsage, stderr);
-        return 1;
+    if (read == kArgsBad) {
+        return Usage(args.error);
     }
     ReportFilters filters{};
     const char* csvPath = nullptr;
     const char* htmlPath = nullptr;
+    const char* storePath = nullptr;
+    const char* serial = nullptr;
+    bool importOnly = false;
     for (const ToolArg& option : args.options) {
         if (option.option == kSince || option.option == kUntil) {
             const int day = ParseDay(option.value);
@@ -71,14 +87,39 @@ int main(int argc, char** argv) {
             htmlPath = option.value;
         } else if (option.option == kProduct) {
             filters.product = option.value;
-        } else {
+        } else if (option.option == kBatch) {
             filters.batch = option.value;
+        } else if (option.option == kStore) {
+            storePath = option.value;
+        } else if (option.option == kSerial) {
+            serial = option.value;
+        } else {
+            importOnly = true;
         }
     }
+    if (storePath == nullptr && (args.operands.empty() || importOnly)) {
+        return Usage(importOnly ? "--import-only needs --store" : nullptr);
+    }
+    if (importOnly && (serial != nullptr || csvPath != nullptr || htmlPath != nullptr)) {
+        return Usage("--import-only writes no report");
+    }
+    if (serial != nullptr && (csvPath != nullptr || htmlPath != nullptr)) {
+        return Usage("--serial lists the tests of one serial number, without --csv or --html");
+    }
 
+    char error[600];
+    ResultsStore* store = nullptr;
+    if (storePath != nullptr) {
+        const int status = OpenResultsStore(storePath, &store, error, sizeof error);
+        if (status != 0) {
+            std::fprintf(stderr, "clavoro-report: %s\n", error);
+            return status;
+        }
+    }
     static Report report; // large; kept off the stack
     StartReport(&report, filters);
     report.warnings = stderr;
+    report.serial = serial;
     if (csvPath != nullptr) {
         report.csv = std::fopen(csvPath, "wb");
         if (report.csv == nullptr) {
@@ -91,11 +132,40 @@ int main(int argc, char** argv) {
     int status = 0;
     static LogReader reader;
     for (const char* log : args.operands) {
-        StartLogReader(&reader, ReportEvents(&report), log);
-        if (!ReadLogFile(&reader, log)) {
+        int done = 0;
+        if (store != nullptr) {
+            // The damaged lines are listed by the report from the store, with the others.
+            done = ImportLog(store, log, importOnly ? stderr : nullptr, error, sizeof error);
+        } else {
+            StartLogReader(&reader, ReportEvents(&report), log);
+            done = ReadLogFile(&reader, log);
+        }
+        if (done < 0) {
+            std::fprintf(stderr, "clavoro-report: importing %s: %s\n", log, error);
+            CloseResultsStore(store);
+            return 2;
+        }
+        if (done == 0) {
             std::fprintf(stderr, "clavoro-report: cannot open %s\n", log);
             status = 2;
         }
+    }
+    if (store != nullptr) {
+        const int replayed = importOnly || ReplayStore(store, ReportEvents(&report), serial,
+                                                       csvPath != nullptr, error, sizeof error);
+        CloseResultsStore(store);
+        if (!replayed) {
+            std::fprintf(stderr, "clavoro-report: reading the store: %s\n", error);
+            return 2;
+        }
+        if (importOnly) {
+            return status;
+        }
+    }
+    FinishReport(&report);
+    if (serial != nullptr) {
+        WriteSerialHistory(stdout, report);
+        return status;
     }
     WriteTextSummary(stdout, report);
     if (report.csv != nullptr && std::fclose(report.csv) != 0) {

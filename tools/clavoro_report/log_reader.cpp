@@ -116,6 +116,7 @@ void EndRun(LogReader* r) {
 void StartRun(LogReader* r) {
     EndRun(r);
     std::memset(&r->run, 0, sizeof r->run);
+    r->runHasKeyboards = false;
     std::snprintf(r->run.file, sizeof r->run.file, "%s", r->file);
     r->run.line = r->lineNumber;
     r->inRun = true;
@@ -137,6 +138,61 @@ int MonthNumber(const char* m) {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+bool IsUpperHex4(const char* t) {
+    for (int i = 0; i < 4; ++i) {
+        if (!IsDigit(t[i]) && (t[i] < 'A' || t[i] > 'F')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The text of a Keyboard record: IDENTITY [", rev " HHHH] [", \"" NAME "\""], where
+// IDENTITY is "VID hhhh PID hhhh", a device name without ids, or "none". Read from the
+// right, since only the name is quoted and it holds no quote. False when the text is
+// not of that form; the keyboard is then left as it was.
+bool ReadKeyboardIdentity(KeyboardRecord* kb, const char* text, size_t length) {
+    size_t end = length;
+    size_t nameAt = 0, nameLength = 0;
+    if (end > 0 && text[end - 1] == '"') {
+        size_t quote = end - 1;
+        while (quote > 0 && text[quote - 1] != '"') {
+            --quote;
+        }
+        if (quote < 4 || std::memcmp(text + quote - 3, ", \"", 3) != 0) {
+            return false;
+        }
+        nameAt = quote;
+        nameLength = end - 1 - quote;
+        end = quote - 3;
+    }
+    size_t revAt = 0;
+    if (end >= 10 && std::memcmp(text + end - 10, ", rev ", 6) == 0) {
+        if (!IsUpperHex4(text + end - 4)) {
+            return false;
+        }
+        revAt = end - 4;
+        end -= 10;
+    }
+    const bool ids = end == 17 && std::memcmp(text, "VID ", 4) == 0 && IsUpperHex4(text + 4) &&
+                     std::memcmp(text + 8, " PID ", 5) == 0 && IsUpperHex4(text + 13);
+    const bool none = Equals(text, end, "none");
+    if (end == 0 || (!ids && end >= 4 && std::memcmp(text, "VID ", 4) == 0) ||
+        (none && end != length)) {
+        return false;
+    }
+    kb->identified = true;
+    CopyValue(kb->keyboardVid, ids ? text + 4 : text, ids ? 4 : 0);
+    CopyValue(kb->keyboardPid, ids ? text + 13 : text, ids ? 4 : 0);
+    CopyValue(kb->keyboardRev, text + revAt, revAt > 0 ? 4 : 0);
+    if (nameLength > 0) {
+        CopyValue(kb->keyboardName, text + nameAt, nameLength);
+    } else {
+        CopyValue(kb->keyboardName, text, ids ? 0 : end);
+    }
+    return true;
 }
 
 } // namespace
@@ -162,12 +218,16 @@ int ParseLogDate(const char* t, size_t length, int* year, int* month, int* day) 
             return 0;
         }
     }
-    int m = MonthNumber(t + 4);
-    int d = (t[8] - '0') * 10 + (t[9] - '0');
-    if (!knownDay || m == 0 || d < 1 || d > 31) {
+    const int m = MonthNumber(t + 4);
+    const int d = (t[8] - '0') * 10 + (t[9] - '0');
+    const int y = (t[20] - '0') * 1000 + (t[21] - '0') * 100 + (t[22] - '0') * 10 + (t[23] - '0');
+    static const int kDaysIn[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = y % 4 == 0 && (y % 100 != 0 || y % 400 == 0);
+    if (!knownDay || m == 0 || y == 0 || d < 1 || d > kDaysIn[m - 1] ||
+        (m == 2 && d == 29 && !leap)) {
         return 0;
     }
-    *year = (t[20] - '0') * 1000 + (t[21] - '0') * 100 + (t[22] - '0') * 10 + (t[23] - '0');
+    *year = y;
     *month = m;
     *day = d;
     return 1;
@@ -183,6 +243,14 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
     ++r->lineNumber;
     if (length > 0 && text[length - 1] == '\r') {
         --length;
+    }
+    if (std::memchr(text, '\r', length) != nullptr) {
+        // No record holds a CR of its own: this was a typed field with a line break, and
+        // what follows may be the rest of that field passing for records. The keyboard on
+        // the bench takes nothing after it.
+        CloseKeyboard(r);
+        Unplaced(r, text, length);
+        return;
     }
     size_t n = 0;
     if (Equals(text, length, "======== START OF NEW TEST RUN ========")) {
@@ -210,10 +278,15 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
         CopyValue(r->keyboard.serial, text + n, length - n);
         std::memcpy(r->keyboard.layout, run.layout, sizeof run.layout);
         r->keyboardOpen = true;
+        r->runHasKeyboards = true;
         return;
     }
     if (StartsWith(text, length, "Version number: ", &n) && r->keyboardOpen && !r->verdictSeen) {
         CopyValue(r->keyboard.version, text + n, length - n);
+        return;
+    }
+    if (StartsWith(text, length, "    Keyboard: ", &n) && r->keyboardOpen && !r->verdictSeen &&
+        !r->keyboard.identified && ReadKeyboardIdentity(&r->keyboard, text + n, length - n)) {
         return;
     }
     if (r->keyboardOpen && !r->verdictSeen) {
@@ -254,7 +327,7 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
         }
         return;
     }
-    if (r->keyboardOpen) {
+    if (r->runHasKeyboards) {
         Unplaced(r, text, length); // header records belong before the first keyboard
         return;
     }

@@ -38,6 +38,14 @@ struct KeyboardRecord {
     int verdict;
     char reason[kFieldLength];     // empty for a pass
     char chatterKey[kFieldLength]; // the key whose chatter failed it (/c), else empty
+    // Its "    Keyboard: " record (batch runs with /d): the vendor and product id as the
+    // system writes them, the HID version, and the product name, or for a device without
+    // ids its name as the system gives it ("none" when no key of it was pressed).
+    bool identified;
+    char keyboardVid[5];
+    char keyboardPid[5];
+    char keyboardRev[5];
+    char keyboardName[kFieldLength];
 };
 
 // What the reader reports; any member may be null.
@@ -57,8 +65,9 @@ struct LogReader {
     long lineNumber;
     bool inRun;
     RunHeader run;
-    bool keyboardOpen; // a serial number was read
-    bool verdictSeen;  // its verdict has come; a reason may still follow
+    bool runHasKeyboards; // its header is complete: the header records come before
+    bool keyboardOpen;    // a serial number was read
+    bool verdictSeen;     // its verdict has come; a reason may still follow
     KeyboardRecord keyboard;
 };
 
@@ -72,5 +81,6 @@ size_t ReadLogLines(LogReader* reader, const char* data, size_t size);
 // the end of the log (an open keyboard becomes incomplete, the run ends).
 void ReadLogText(LogReader* reader, const char* text, size_t size);
 
-// "Sat Dec 05 15:17:58 2026" -> year, month, day; 1 on success.
+// "Sat Dec 05 15:17:58 2026" -> year, month, day; 1 on success, 0 for a text of another
+// form or a day the calendar does not have.
 int ParseLogDate(const char* text, size_t length, int* year, int* month, int* day);

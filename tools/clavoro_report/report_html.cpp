@@ -54,16 +54,26 @@ std::string BarChart(const std::vector<std::pair<std::string, double>>& rows, do
     return svg + "</svg>\n";
 }
 
-std::string CountsTable(const RunTotals& run) {
+// The counts of a run, or of all runs with the yields per serial number.
+std::string CountsTable(const RunTotals& run, const SerialYields* serials) {
+    const bool retested = serials != nullptr && serials->retested > 0;
     std::string t = "<table class=\"counts\"><tr><th>Tested</th><th>Passed</th><th>Failed by the "
-                    "operator</th><th>Failed by the test</th><th>Incomplete</th><th>Yield</th></tr>"
-                    "<tr>";
-    t += "<td>" + Number(Tested(run)) + "</td><td>" + Number(run.verdicts[VerdictPassed]) +
+                    "operator</th><th>Failed by the test</th><th>Incomplete</th><th>Yield</th>";
+    if (retested) {
+        t += "<th>First-pass yield</th><th>Final yield</th><th>Serial numbers</th><th>Tested "
+             "more than once</th>";
+    }
+    t += "</tr><tr><td>" + Number(Tested(run)) + "</td><td>" + Number(run.verdicts[VerdictPassed]) +
          "</td><td>" + Number(run.verdicts[VerdictFailedByOperator]) + "</td><td>" +
          Number(run.verdicts[VerdictFailedByTest]) + "</td><td>" +
-         Number(run.verdicts[VerdictIncomplete]) + "</td><td>" + YieldText(run) +
-         "</td></tr></table>\n";
-    return t;
+         Number(run.verdicts[VerdictIncomplete]) + "</td><td>" + YieldText(run) + "</td>";
+    if (retested) {
+        t += "<td>" + Format("%.1f%%", Percent(serials->firstPassed, serials->serials)) +
+             "</td><td>" + Format("%.1f%%", Percent(serials->finalPassed, serials->serials)) +
+             "</td><td>" + Number(serials->serials) + "</td><td>" + Number(serials->retested) +
+             "</td>";
+    }
+    return t + "</tr></table>\n";
 }
 
 // A table of names and the keyboards counted for each, most first; none when empty.
@@ -78,9 +88,23 @@ std::string CountTable(const std::vector<ReasonCount>& counts, const char* headi
     return t + "</table>\n";
 }
 
+std::string ModelsTable(const std::vector<ModelCount>& models) {
+    if (!ModelsKnown(models)) {
+        return "";
+    }
+    std::string t =
+        "<table><tr><th>Keyboard model</th><th>Tested</th><th>Passed</th><th>Failed</th>"
+        "</tr>";
+    for (const ModelCount& m : MostTestedFirst(models)) {
+        t += "<tr><td>" + Html(ModelLabel(m)) + "</td><td>" + Number(Tested(m)) + "</td><td>" +
+             Number(m.verdicts[VerdictPassed]) + "</td><td>" + Number(Failed(m)) + "</td></tr>";
+    }
+    return t + "</table>\n";
+}
+
 std::string ReasonsTable(const RunTotals& run) {
     return CountTable(run.reasons, "Failure reason") +
-           CountTable(run.chatterKeys, "Key that chattered");
+           CountTable(run.chatterKeys, "Key that chattered") + ModelsTable(run.models);
 }
 
 std::string Serials(const std::vector<std::string>& serials) {
@@ -149,7 +173,7 @@ void WriteHtmlReport(FILE* out, const Report& report) {
     page += kStyle;
     page += "</head><body>\n<h1>Clavoro test report</h1>\n";
     page += "<h2>All runs (" + Number(static_cast<long>(report.runs.size())) + ")</h2>\n";
-    page += CountsTable(report.totals) + ReasonsTable(report.totals);
+    page += CountsTable(report.totals, &report.serialYields) + ReasonsTable(report.totals);
 
     if (!report.totals.reasons.empty()) {
         std::vector<std::pair<std::string, double>> rows;
@@ -196,7 +220,8 @@ void WriteHtmlReport(FILE* out, const Report& report) {
         page += "</td></tr><tr><th>Program</th><td>" + Html(h.programVersion) + " " +
                 Html(h.osName) + "</td></tr><tr><th>Source</th><td>" + Html(h.file) + ", line " +
                 Number(h.line) + "</td></tr></table>\n";
-        page += CountsTable(run) + ReasonsTable(run) + Serials(run.failedSerials) + "</div>\n";
+        page +=
+            CountsTable(run, nullptr) + ReasonsTable(run) + Serials(run.failedSerials) + "</div>\n";
     }
     page += "</body></html>\n";
     std::fwrite(page.data(), 1, page.size(), out);

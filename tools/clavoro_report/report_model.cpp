@@ -1,6 +1,7 @@
 #include "tools/clavoro_report/report_model.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -44,6 +45,35 @@ void AddCount(std::vector<ReasonCount>* counts, const std::string& name, long co
     counts->push_back({name, count});
 }
 
+// Counts keyboards of a model with these verdicts; the first name seen stays.
+void AddModel(std::vector<ModelCount>* models, const char* model, const char* name,
+              const long* verdicts) {
+    ModelCount* m = nullptr;
+    for (ModelCount& known : *models) {
+        m = known.model == model ? &known : m;
+    }
+    if (m == nullptr) {
+        models->push_back(ModelCount{model, "", {}});
+        m = &models->back();
+    }
+    for (int v = 0; v < kVerdictCount; ++v) {
+        m->verdicts[v] += verdicts[v];
+    }
+    if (m->name.empty()) {
+        m->name = name;
+    }
+}
+
+constexpr size_t kTextBlock = 1 << 20;
+
+uint64_t Fnv1a(const char* text) {
+    uint64_t h = 14695981039346656037ull;
+    for (const char* p = text; *p != 0; ++p) {
+        h = (h ^ static_cast<unsigned char>(*p)) * 1099511628211ull;
+    }
+    return h;
+}
+
 // RFC 4180: a field with a comma, quote or line break is quoted, quotes doubled.
 void WriteCsvField(FILE* csv, const char* text, bool last) {
     bool quote = std::strpbrk(text, ",\"\r\n") != nullptr;
@@ -64,6 +94,7 @@ void WriteCsvField(FILE* csv, const char* text, bool last) {
 
 void OnRunStarted(void* context, const RunHeader& run) {
     Report* report = static_cast<Report*>(context);
+    report->runsStarted += 1;
     report->current = RunTotals{};
     report->current.header = run;
 }
@@ -74,11 +105,42 @@ void OnLayoutChanged(void* context, const RunHeader& run) {
 
 void OnKeyboardDone(void* context, const RunHeader& run, const KeyboardRecord& kb) {
     Report* report = static_cast<Report*>(context);
-    if (!RunPassesFilters(report->filters, run)) {
+    const char* serial = report->serial;
+    if (!RunPassesFilters(report->filters, run) ||
+        (serial != nullptr && std::strcmp(serial, kb.serial) != 0)) {
         return;
+    }
+    // Its run's start, taken at the run's first keyboard (the header is complete then).
+    const size_t runIndex = report->runsStarted > 0 ? report->runsStarted - 1 : 0;
+    if (report->runTimes.size() <= runIndex) {
+        report->runTimes.resize(runIndex + 1, RunTime(run));
+    }
+    const long long when = report->runTimes[runIndex];
+    if (serial != nullptr) {
+        char shown[32] = "date unknown";
+        if (when != 0) {
+            std::snprintf(shown, sizeof shown, "%s %.8s", RunDateText(run).c_str(),
+                          run.dateText + 11);
+        }
+        report->serialTests.push_back({kb.file, kb.line, when, shown, kb.verdict, kb.reason});
     }
     RunTotals& current = report->current;
     current.verdicts[kb.verdict] += 1;
+    long one[kVerdictCount] = {};
+    one[kb.verdict] = 1;
+    if (kb.keyboardVid[0] != 0) {
+        char ids[32];
+        std::snprintf(ids, sizeof ids, "VID %s PID %s", kb.keyboardVid, kb.keyboardPid);
+        AddModel(&current.models, ids, kb.keyboardName, one);
+    } else {
+        AddModel(&current.models, kb.keyboardName, "", one);
+    }
+    if (kb.verdict != VerdictIncomplete) {
+        SerialVerdict v{Fnv1a(kb.serial), KeepText(&report->serialText, kb.serial), 0, 0};
+        v.run = runIndex;
+        v.passed = kb.verdict == VerdictPassed ? 1 : 0;
+        report->serialVerdicts.push_back(v);
+    }
     if (kb.verdict == VerdictFailedByOperator || kb.verdict == VerdictFailedByTest) {
         AddCount(&current.reasons, kb.reason[0] != 0 ? kb.reason : "(no reason given)", 1);
         current.failedSerials.push_back(kb.serial);
@@ -101,7 +163,11 @@ void OnKeyboardDone(void* context, const RunHeader& run, const KeyboardRecord& k
         WriteCsvField(report->csv, kb.version, false);
         WriteCsvField(report->csv, VerdictName(kb.verdict), false);
         WriteCsvField(report->csv, kb.reason, false);
-        WriteCsvField(report->csv, kb.chatterKey, true);
+        WriteCsvField(report->csv, kb.chatterKey, false);
+        WriteCsvField(report->csv, kb.keyboardVid, false);
+        WriteCsvField(report->csv, kb.keyboardPid, false);
+        WriteCsvField(report->csv, kb.keyboardRev, false);
+        WriteCsvField(report->csv, kb.keyboardName, true);
     }
 }
 
@@ -122,6 +188,9 @@ void OnRunEnded(void* context, const RunHeader& run) {
     for (const ReasonCount& k : current.chatterKeys) {
         AddCount(&totals.chatterKeys, k.reason, k.count);
     }
+    for (const ModelCount& m : current.models) {
+        AddModel(&totals.models, m.model.c_str(), m.name.c_str(), m.verdicts);
+    }
     for (const std::string& layout : current.layouts) {
         AddLayout(&totals, layout.c_str());
     }
@@ -134,9 +203,14 @@ void OnRunEnded(void* context, const RunHeader& run) {
 void OnUnplacedLine(void* context, const char* file, long line, const char* text, size_t length) {
     Report* report = static_cast<Report*>(context);
     report->unplacedLines += 1;
-    if (report->warnings == nullptr) {
-        return;
+    if (report->warnings != nullptr) {
+        WriteUnplacedLine(report->warnings, file, line, text, length);
     }
+}
+
+} // namespace
+
+void WriteUnplacedLine(FILE* out, const char* file, long line, const char* text, size_t length) {
     // Show the start of the line, with bytes that would garble a terminal made visible.
     char shown[81];
     size_t n = length < 80 ? length : 80;
@@ -145,11 +219,9 @@ void OnUnplacedLine(void* context, const char* file, long line, const char* text
         shown[i] = c < 32 || c >= 127 ? '?' : static_cast<char>(c);
     }
     shown[n] = 0;
-    std::fprintf(report->warnings, "%s:%ld: could not place line: %s%s\n", file, line, shown,
+    std::fprintf(out, "%s:%ld: could not place line: %s%s\n", file, line, shown,
                  length > 80 ? "..." : "");
 }
-
-} // namespace
 
 void StartReport(Report* report, const ReportFilters& filters) {
     report->filters = filters;
@@ -159,6 +231,62 @@ void StartReport(Report* report, const ReportFilters& filters) {
     report->unplacedLines = 0;
     report->csv = nullptr;
     report->warnings = nullptr;
+    report->serial = nullptr;
+    report->serialVerdicts.clear();
+    report->serialText = TextBlocks{};
+    report->runTimes.clear();
+    report->runsStarted = 0;
+    report->serialYields = SerialYields{};
+    report->serialTests.clear();
+}
+
+uint64_t KeepText(TextBlocks* kept, const char* text) {
+    const size_t size = std::strlen(text) + 1; // a field: at most kFieldLength
+    if (kept->blocks.empty() || kept->used + size > kTextBlock) {
+        kept->blocks.emplace_back(new char[kTextBlock]);
+        kept->used = 0;
+    }
+    std::memcpy(kept->blocks.back().get() + kept->used, text, size);
+    const size_t at = (kept->blocks.size() - 1) * kTextBlock + kept->used;
+    kept->used += size;
+    return at;
+}
+
+const char* KeptText(const TextBlocks& kept, uint64_t at) {
+    return kept.blocks[at / kTextBlock].get() + at % kTextBlock;
+}
+
+void FinishReport(Report* report) {
+    std::vector<SerialVerdict>& v = report->serialVerdicts;
+    const TextBlocks& text = report->serialText;
+    const std::vector<long long>& when = report->runTimes;
+    auto same = [&text](const SerialVerdict& a, const SerialVerdict& b) {
+        return a.hash == b.hash && std::strcmp(KeptText(text, a.at), KeptText(text, b.at)) == 0;
+    };
+    // Grouped by serial number, each group in order of testing.
+    std::sort(v.begin(), v.end(), [&](const SerialVerdict& a, const SerialVerdict& b) {
+        if (a.hash != b.hash) {
+            return a.hash < b.hash;
+        }
+        const int c = std::strcmp(KeptText(text, a.at), KeptText(text, b.at));
+        if (c != 0) {
+            return c < 0;
+        }
+        return when[a.run] != when[b.run] ? when[a.run] < when[b.run] : a.at < b.at;
+    });
+    SerialYields& y = report->serialYields;
+    y = SerialYields{};
+    for (size_t first = 0, last = 0; first < v.size(); first = ++last) {
+        while (last + 1 < v.size() && same(v[first], v[last + 1])) {
+            ++last;
+        }
+        y.serials += 1;
+        y.retested += last > first ? 1 : 0;
+        y.firstPassed += v[first].passed ? 1 : 0;
+        y.finalPassed += v[last].passed ? 1 : 0;
+    }
+    std::stable_sort(report->serialTests.begin(), report->serialTests.end(),
+                     [](const SerialTest& a, const SerialTest& b) { return a.when < b.when; });
 }
 
 LogEvents ReportEvents(Report* report) {
@@ -174,7 +302,7 @@ LogEvents ReportEvents(Report* report) {
 
 void WriteCsvHeader(FILE* csv) {
     std::fputs("source file,line,run date,operator,product,batch,layout,serial,version,verdict,"
-               "reason,chattered key\r\n",
+               "reason,chattered key,keyboard vid,keyboard pid,keyboard rev,keyboard name\r\n",
                csv);
 }
 
@@ -183,6 +311,33 @@ std::vector<ReasonCount> MostFrequentFirst(const std::vector<ReasonCount>& count
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const ReasonCount& a, const ReasonCount& b) { return a.count > b.count; });
     return sorted;
+}
+
+std::vector<ModelCount> MostTestedFirst(const std::vector<ModelCount>& models) {
+    std::vector<ModelCount> sorted = models;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const ModelCount& a, const ModelCount& b) {
+        return Tested(a) > Tested(b);
+    });
+    return sorted;
+}
+
+bool ModelsKnown(const std::vector<ModelCount>& models) {
+    for (const ModelCount& m : models) {
+        if (!m.model.empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string ModelLabel(const ModelCount& m) {
+    if (m.model.empty()) {
+        return "no Keyboard record";
+    }
+    if (m.model == "none") {
+        return "none (no key pressed)";
+    }
+    return m.name.empty() ? m.model : m.model + " \"" + m.name + "\"";
 }
 
 long Tested(const RunTotals& run) {
@@ -197,16 +352,37 @@ long Failed(const RunTotals& run) {
     return run.verdicts[VerdictFailedByOperator] + run.verdicts[VerdictFailedByTest];
 }
 
-double YieldPercent(const RunTotals& run) {
-    long decided = run.verdicts[VerdictPassed] + Failed(run);
-    if (decided == 0) {
-        return -1.0;
+long Tested(const ModelCount& model) {
+    long n = 0;
+    for (long v : model.verdicts) {
+        n += v;
     }
-    return 100.0 * static_cast<double>(run.verdicts[VerdictPassed]) / static_cast<double>(decided);
+    return n;
+}
+
+long Failed(const ModelCount& model) {
+    return model.verdicts[VerdictFailedByOperator] + model.verdicts[VerdictFailedByTest];
+}
+
+double Percent(long part, long whole) {
+    return whole == 0 ? -1.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
+}
+
+double YieldPercent(const RunTotals& run) {
+    return Percent(run.verdicts[VerdictPassed], run.verdicts[VerdictPassed] + Failed(run));
 }
 
 int RunDate(const RunHeader& run) {
     return run.year == 0 ? 0 : run.year * 10000 + run.month * 100 + run.day;
+}
+
+long long RunTime(const RunHeader& run) {
+    const char* t = run.dateText; // "Sat Dec 05 15:17:58 2026" when it has a date
+    if (RunDate(run) == 0) {
+        return 0;
+    }
+    return RunDate(run) * 1000000ll + std::atol(t + 11) * 10000 + std::atol(t + 14) * 100 +
+           std::atol(t + 17);
 }
 
 std::string RunDateText(const RunHeader& run) {

@@ -5,3 +5,5 @@
 #include "tools/clavoro_report/report_model.h"
 
 void WriteTextSummary(FILE* out, const Report& report);
+// With Report::serial: every test of that serial number, oldest first.
+void WriteSerialHistory(FILE* out, const Report& report);

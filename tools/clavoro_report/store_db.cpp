@@ -1,0 +1,428 @@
+#include "tools/clavoro_report/store_db.h"
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kCopyChunk = 1 << 20; // COPY data sent in pieces of about this size
+
+int Fail(StoreDb* db, const char* what) {
+    const char* why = db->kind == kStoreSqlite ? sqlite3_errmsg(db->lite) : PQerrorMessage(db->pg);
+    std::snprintf(db->error, sizeof db->error, "%s: %s", what, why);
+    size_t n = std::strlen(db->error);
+    while (n > 0 && (db->error[n - 1] == '\n' || db->error[n - 1] == ' ')) {
+        db->error[--n] = 0;
+    }
+    return 0;
+}
+
+int FailResult(StoreDb* db, PGresult* result, const char* what) {
+    std::snprintf(db->error, sizeof db->error, "%s: %s", what, PQresultErrorMessage(result));
+    PQclear(result);
+    size_t n = std::strlen(db->error);
+    while (n > 0 && db->error[n - 1] == '\n') {
+        db->error[--n] = 0;
+    }
+    return 0;
+}
+
+// SQLite numbers "$2" by its first use in the statement, so values go by name.
+int BindAll(StoreDb* db, sqlite3_stmt* stmt, const SqlValue* params, int count) {
+    for (int i = 0; i < count; ++i) {
+        const SqlValue& p = params[i];
+        char name[16];
+        std::snprintf(name, sizeof name, "$%d", i + 1);
+        const int at = sqlite3_bind_parameter_index(stmt, name);
+        const int rc =
+            p.blob ? sqlite3_bind_blob(stmt, at, p.data, static_cast<int>(p.size), SQLITE_STATIC)
+            : p.data == nullptr ? sqlite3_bind_null(stmt, at)
+                                : sqlite3_bind_text(stmt, at, p.data, -1, SQLITE_STATIC);
+        if (rc != SQLITE_OK) {
+            return Fail(db, "binding a value");
+        }
+    }
+    return 1;
+}
+
+PGresult* PgExec(StoreDb* db, const char* sql, const SqlValue* params, int count) {
+    const char* values[16];
+    int lengths[16], formats[16];
+    if (count > 16) {
+        return nullptr;
+    }
+    for (int i = 0; i < count; ++i) {
+        values[i] = params[i].data;
+        lengths[i] = static_cast<int>(params[i].size);
+        formats[i] = params[i].blob ? 1 : 0;
+    }
+    return count == 0 ? PQexec(db->pg, sql)
+                      : PQexecParams(db->pg, sql, count, nullptr, values, lengths, formats, 0);
+}
+
+// A COPY text field: backslash, tab and line breaks escaped.
+void AppendCopyField(std::string* out, const char* text) {
+    if (text == nullptr) {
+        out->append("\\N");
+        return;
+    }
+    for (;;) {
+        const size_t plain = std::strcspn(text, "\\\t\n\r");
+        out->append(text, plain);
+        text += plain;
+        if (*text == 0) {
+            return;
+        }
+        out->push_back('\\');
+        out->push_back(*text == '\t' ? 't' : *text == '\n' ? 'n' : *text == '\r' ? 'r' : '\\');
+        ++text;
+    }
+}
+
+int SendCopy(DbBulk* bulk) {
+    if (!bulk->buffer.empty() && PQputCopyData(bulk->db->pg, bulk->buffer.data(),
+                                               static_cast<int>(bulk->buffer.size())) != 1) {
+        return Fail(bulk->db, "sending rows");
+    }
+    bulk->buffer.clear();
+    return 1;
+}
+
+// Cuts a COPY text row into its fields in place, undoing the escapes.
+void SplitCopyRow(DbRows* rows, int length) {
+    rows->fields.clear();
+    char* p = rows->copyRow;
+    char* end = p + length;
+    if (end > p && end[-1] == '\n') {
+        --end;
+    }
+    for (;;) {
+        char* field = p;
+        char* out = p;
+        while (p < end && *p != '\t') {
+            char c = *p++;
+            if (c == '\\' && p < end) {
+                c = *p++;
+                c = c == 't'   ? '\t'
+                    : c == 'n' ? '\n'
+                    : c == 'r' ? '\r'
+                    : c == 'b' ? '\b'
+                    : c == 'f' ? '\f'
+                    : c == 'v' ? '\v'
+                    : c == 'N' ? 0
+                               : c;
+                if (c == 0) {
+                    field = nullptr;
+                    continue;
+                }
+            }
+            *out++ = c;
+        }
+        if (field != nullptr) {
+            *out = 0;
+        }
+        rows->fields.push_back(field);
+        if (p >= end) {
+            return;
+        }
+        *p++ = 0;
+    }
+}
+
+} // namespace
+
+int OpenStoreDb(StoreDb* db, const char* where) {
+    std::memset(db, 0, sizeof *db);
+    if (std::strncmp(where, "postgresql://", 13) == 0 ||
+        std::strncmp(where, "postgres://", 11) == 0) {
+        db->kind = kStorePostgres;
+        db->pg = PQconnectdb(where);
+        if (PQstatus(db->pg) != CONNECTION_OK) {
+            return Fail(db, "cannot connect");
+        }
+        // The logs' single-byte texts go in and come back byte for byte; dates read as
+        // 2026-12-05; "already exists" notices stay quiet.
+        if (PQsetClientEncoding(db->pg, "LATIN1") != 0) {
+            return Fail(db, "setting the client encoding");
+        }
+        return DbExec(db, "SET DateStyle = ISO; SET client_min_messages = warning");
+    }
+    db->kind = kStoreSqlite;
+    if (sqlite3_open_v2(where, &db->lite, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
+        return Fail(db, "cannot open");
+    }
+    // Another import holds the store while it reads a log: wait for it.
+    sqlite3_busy_timeout(db->lite, 10 * 60 * 1000);
+    // Large pages make a B-tree flatter and imports faster (they take effect in a new
+    // file only); readers go on while an import writes; a report reads the file mapped.
+    return DbExec(db, "PRAGMA page_size = 65536; PRAGMA journal_mode = WAL;"
+                      " PRAGMA synchronous = NORMAL; PRAGMA cache_size = -65536;"
+                      " PRAGMA mmap_size = 1073741824");
+}
+
+void CloseStoreDb(StoreDb* db) {
+    if (db->lite != nullptr) {
+        sqlite3_close(db->lite);
+    }
+    if (db->pg != nullptr) {
+        PQfinish(db->pg);
+    }
+    db->lite = nullptr;
+    db->pg = nullptr;
+}
+
+int DbExec(StoreDb* db, const char* sql, const SqlValue* params, int count) {
+    if (db->kind == kStorePostgres) {
+        PGresult* result = PgExec(db, sql, params, count);
+        ExecStatusType status = PQresultStatus(result);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            return FailResult(db, result, "store");
+        }
+        PQclear(result);
+        return 1;
+    }
+    if (count == 0) {
+        return sqlite3_exec(db->lite, sql, nullptr, nullptr, nullptr) == SQLITE_OK
+                   ? 1
+                   : Fail(db, "store");
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db->lite, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        return Fail(db, "store");
+    }
+    int ok = BindAll(db, stmt, params, count);
+    int rc = SQLITE_ROW;
+    while (ok && rc == SQLITE_ROW) {
+        rc = sqlite3_step(stmt);
+    }
+    if (ok && rc != SQLITE_DONE) {
+        ok = Fail(db, "store");
+    }
+    sqlite3_finalize(stmt);
+    return ok;
+}
+
+int DbQuery(StoreDb* db, DbRows* rows, const char* sql, const SqlValue* params, int count) {
+    rows->db = db;
+    rows->row = -1;
+    if (db->kind == kStoreSqlite) {
+        if (sqlite3_prepare_v2(db->lite, sql, -1, &rows->stmt, nullptr) != SQLITE_OK) {
+            return Fail(db, "query");
+        }
+        return BindAll(db, rows->stmt, params, count);
+    }
+    rows->result = PgExec(db, sql, params, count);
+    if (PQresultStatus(rows->result) != PGRES_TUPLES_OK) {
+        FailResult(db, rows->result, "query");
+        rows->result = nullptr;
+        return 0;
+    }
+    rows->rows = PQntuples(rows->result);
+    return 1;
+}
+
+int DbStream(StoreDb* db, DbRows* rows, const char* sql) {
+    if (db->kind == kStoreSqlite) {
+        return DbQuery(db, rows, sql, nullptr, 0);
+    }
+    rows->db = db;
+    const std::string copy = std::string("COPY (") + sql + ") TO STDOUT";
+    PGresult* result = PQexec(db->pg, copy.c_str());
+    if (PQresultStatus(result) != PGRES_COPY_OUT) {
+        return FailResult(db, result, "query");
+    }
+    PQclear(result);
+    rows->copying = true;
+    return 1;
+}
+
+int DbNext(DbRows* rows) {
+    if (rows->ended) {
+        return 0;
+    }
+    if (rows->stmt != nullptr) {
+        const int rc = sqlite3_step(rows->stmt);
+        rows->ended = rc != SQLITE_ROW;
+        if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+            return rc == SQLITE_ROW ? 1 : 0;
+        }
+        Fail(rows->db, "reading rows");
+        return -1;
+    }
+    if (!rows->copying) {
+        rows->ended = ++rows->row >= rows->rows;
+        return rows->ended ? 0 : 1;
+    }
+    PQfreemem(rows->copyRow);
+    rows->copyRow = nullptr;
+    const int length = PQgetCopyData(rows->db->pg, &rows->copyRow, 0);
+    if (length > 0) {
+        SplitCopyRow(rows, length);
+        return 1;
+    }
+    // The end of the rows: the COPY's own result, then the null that ends it.
+    rows->ended = true;
+    rows->copying = false;
+    int ok = length == -1;
+    while (PGresult* result = PQgetResult(rows->db->pg)) {
+        if (ok && PQresultStatus(result) != PGRES_COMMAND_OK) {
+            ok = FailResult(rows->db, result, "reading rows");
+        } else {
+            PQclear(result);
+        }
+    }
+    return ok ? 0 : -1;
+}
+
+const char* DbText(DbRows* rows, int column) {
+    if (rows->stmt != nullptr) {
+        return reinterpret_cast<const char*>(sqlite3_column_text(rows->stmt, column));
+    }
+    if (rows->copyRow != nullptr) {
+        return column < static_cast<int>(rows->fields.size()) ? rows->fields[column] : nullptr;
+    }
+    return PQgetisnull(rows->result, rows->row, column)
+               ? nullptr
+               : PQgetvalue(rows->result, rows->row, column);
+}
+
+void DbTextInto(DbRows* rows, int column, char* field, size_t size) {
+    const char* text = DbText(rows, column);
+    size_t n = 0;
+    if (text != nullptr) {
+        n = rows->stmt != nullptr ? static_cast<size_t>(sqlite3_column_bytes(rows->stmt, column))
+                                  : std::strlen(text);
+        n = n < size ? n : size - 1;
+        std::memcpy(field, text, n);
+    }
+    field[n] = 0;
+}
+
+long DbNumber(DbRows* rows, int column) {
+    if (rows->stmt != nullptr) {
+        return static_cast<long>(sqlite3_column_int64(rows->stmt, column));
+    }
+    const char* text = DbText(rows, column);
+    return text == nullptr ? 0 : std::atol(text);
+}
+
+std::string DbBlob(DbRows* rows, int column) {
+    if (rows->stmt != nullptr) {
+        const void* data = sqlite3_column_blob(rows->stmt, column);
+        return std::string(static_cast<const char*>(data),
+                           data == nullptr ? 0 : sqlite3_column_bytes(rows->stmt, column));
+    }
+    size_t length = 0;
+    unsigned char* bytes = PQunescapeBytea(
+        reinterpret_cast<const unsigned char*>(PQgetvalue(rows->result, rows->row, column)),
+        &length);
+    std::string blob(reinterpret_cast<const char*>(bytes), bytes == nullptr ? 0 : length);
+    PQfreemem(bytes);
+    return blob;
+}
+
+void DbEndRows(DbRows* rows) {
+    // A COPY left before its end is read to its end: the connection takes nothing else.
+    while (rows->copying && DbNext(rows) == 1) {
+    }
+    if (rows->stmt != nullptr) {
+        sqlite3_finalize(rows->stmt);
+    }
+    PQclear(rows->result);
+    PQfreemem(rows->copyRow);
+    rows->stmt = nullptr;
+    rows->result = nullptr;
+    rows->copyRow = nullptr;
+    rows->ended = false;
+}
+
+int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int numbers,
+                int texts) {
+    bulk->db = db;
+    bulk->numbers = numbers;
+    bulk->texts = texts;
+    bulk->insert = nullptr;
+    bulk->buffer.clear();
+    bulk->open = false;
+    std::string sql;
+    if (db->kind == kStorePostgres) {
+        sql = std::string("COPY ") + table + " (" + columns + ") FROM STDIN";
+        PGresult* result = PQexec(db->pg, sql.c_str());
+        if (PQresultStatus(result) != PGRES_COPY_IN) {
+            return FailResult(db, result, "starting to write rows");
+        }
+        PQclear(result);
+    } else {
+        sql = std::string("INSERT INTO ") + table + " (" + columns + ") VALUES (";
+        for (int i = 1; i <= numbers + texts; ++i) {
+            sql += (i > 1 ? ", $" : "$") + std::to_string(i);
+        }
+        sql += ")";
+        if (sqlite3_prepare_v2(db->lite, sql.c_str(), -1, &bulk->insert, nullptr) != SQLITE_OK) {
+            return Fail(db, "starting to write rows");
+        }
+    }
+    bulk->open = true;
+    return 1;
+}
+
+int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts) {
+    if (bulk->insert == nullptr) {
+        for (int i = 0; i < bulk->numbers; ++i) {
+            char digits[24];
+            const std::to_chars_result end =
+                std::to_chars(digits, digits + sizeof digits, numbers[i]);
+            bulk->buffer.append(digits, end.ptr);
+            bulk->buffer.push_back('\t');
+        }
+        for (int i = 0; i < bulk->texts; ++i) {
+            AppendCopyField(&bulk->buffer, texts[i]);
+            bulk->buffer.push_back(i + 1 < bulk->texts ? '\t' : '\n');
+        }
+        return bulk->buffer.size() < kCopyChunk || SendCopy(bulk);
+    }
+    int rc = SQLITE_OK;
+    for (int i = 0; i < bulk->numbers && rc == SQLITE_OK; ++i) {
+        rc = sqlite3_bind_int64(bulk->insert, i + 1, numbers[i]);
+    }
+    for (int i = 0; i < bulk->texts && rc == SQLITE_OK; ++i) {
+        rc = sqlite3_bind_text(bulk->insert, bulk->numbers + i + 1, texts[i], -1, SQLITE_STATIC);
+    }
+    if (rc != SQLITE_OK) {
+        return Fail(bulk->db, "writing a row");
+    }
+    rc = sqlite3_step(bulk->insert);
+    sqlite3_reset(bulk->insert);
+    return rc == SQLITE_DONE ? 1 : Fail(bulk->db, "writing a row");
+}
+
+int DbBulkEnd(DbBulk* bulk) {
+    if (!bulk->open) {
+        return 1;
+    }
+    bulk->open = false;
+    if (bulk->insert != nullptr) {
+        sqlite3_finalize(bulk->insert);
+        bulk->insert = nullptr;
+        return 1;
+    }
+    int ok = SendCopy(bulk);
+    if (PQputCopyEnd(bulk->db->pg, ok ? nullptr : "abandoned") != 1) {
+        ok = ok && Fail(bulk->db, "ending the rows");
+    }
+    // The COPY's result, then the null that ends the command.
+    while (PGresult* result = PQgetResult(bulk->db->pg)) {
+        if (ok && PQresultStatus(result) != PGRES_COMMAND_OK) {
+            ok = FailResult(bulk->db, result, "writing rows");
+        } else {
+            PQclear(result);
+        }
+    }
+    return ok;
+}

@@ -1,0 +1,81 @@
+// The two databases a results store lives in, SQLite and PostgreSQL, behind the few
+// operations the store needs: statements with parameters, rows read one at a time, and
+// rows written in bulk. The SQL is the same for both but for the types of the schema
+// and what StoreSql names; parameters are written $1, $2, ... in order of first use.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+struct pg_conn;
+struct pg_result;
+
+enum StoreKind { kStoreSqlite, kStorePostgres };
+
+struct StoreDb {
+    StoreKind kind;
+    sqlite3* lite;
+    pg_conn* pg;
+    char error[512]; // why the last operation failed
+};
+
+// A parameter: a text, a blob of `size` bytes, or SQL NULL (a null text that is no blob).
+struct SqlValue {
+    const char* data;
+    size_t size;
+    bool blob;
+};
+inline SqlValue SqlText(const char* text) {
+    return {text, 0, false};
+}
+
+// "postgresql://..." or "postgres://..." is a server; anything else an SQLite file,
+// created when missing. 1 on success.
+int OpenStoreDb(StoreDb* db, const char* where);
+void CloseStoreDb(StoreDb* db);
+
+// Runs one statement; 1 on success.
+int DbExec(StoreDb* db, const char* sql, const SqlValue* params = nullptr, int count = 0);
+
+// Rows of a query, read one at a time. A streamed query takes no parameters: PostgreSQL
+// sends its rows by COPY, with no other statement on the connection until they end.
+struct DbRows {
+    StoreDb* db;
+    sqlite3_stmt* stmt;
+    pg_result* result;
+    int row, rows;
+    bool copying;
+    char* copyRow;             // the COPY row being read, its fields cut apart in place
+    std::vector<char*> fields; // null for NULL
+    bool ended;
+};
+int DbQuery(StoreDb* db, DbRows* rows, const char* sql, const SqlValue* params, int count);
+int DbStream(StoreDb* db, DbRows* rows, const char* sql);
+// 1 with a row to read, 0 at the end, -1 on failure.
+int DbNext(DbRows* rows);
+// A column of the current row as text, null for NULL.
+const char* DbText(DbRows* rows, int column);
+// The same into a field of `size` bytes, cut to fit; NULL gives "".
+void DbTextInto(DbRows* rows, int column, char* field, size_t size);
+long DbNumber(DbRows* rows, int column);
+// A blob column's bytes.
+std::string DbBlob(DbRows* rows, int column);
+void DbEndRows(DbRows* rows);
+
+// Rows written in bulk into one table: COPY for PostgreSQL, one prepared INSERT for
+// SQLite. While one is open no other statement may run on the connection.
+// The first `numbers` columns are integers, the others texts.
+struct DbBulk {
+    StoreDb* db;
+    int numbers, texts;
+    sqlite3_stmt* insert;
+    std::string buffer; // COPY data not yet sent
+    bool open;
+};
+int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int numbers,
+                int texts);
+// One row: its integers, then its texts (a null one for NULL).
+int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts);
+int DbBulkEnd(DbBulk* bulk);
