@@ -118,11 +118,13 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
          "t.log:12: could not place line:     Chatter: A, ms after its release\n"
          "t.log,8," +
              kRun + "US104,C,,FAILED by the test,Key chatter,\",\",,,,\n"},
-        // The Keyboard record: ids, revision and a name; a device without ids; none. One per
-        // keyboard, before its verdict, exactly of its form.
+        // The Keyboard record: ids, revision and a name; a device without ids; none. Before its
+        // keyboard's verdict, exactly of its form; the last one names the keyboard. A /t record of
+        // a key not tested is no damage.
         {kHeader + "Serial number: K1\r\nVersion number: V\r\n" +
              "    Keyboard: VID 09AF PID C31C, rev 6400, \"Logi, USB\"\r\n" +
-             "    Keyboard: VID 046D PID C31C\r\nUser verification: PASSED\r\n" +
+             "    Keyboard: VID 046D PID C31C\r\nNot tested: by a program\r\n" +
+             "User verification: PASSED\r\n" +
              "Serial number: K2\r\n    Keyboard: \\\\?\\ACPI#PNP0303#4&1d8\r\n" +
              "User Selection: FAILED\r\n    Keyboard: none\r\n    Failure Reason: Bad key\r\n" +
              "Serial number: K3\r\n    Keyboard: VID 046d PID C31C\r\n" +
@@ -130,17 +132,15 @@ TEST(LogReader, RunsKeyboardsAndDamage) {
              "    Keyboard: \r\n    Keyboard: x, \"\r\n    Keyboard: none\r\n" +
              "User verification: PASSED\r\nSerial number: K4\r\n" +
              "    Keyboard: VID 845E PID 0002, \"\"\r\n",
-         "t.log:11: could not place line:     Keyboard: VID 046D PID C31C\n"
-         "t.log,8," +
-             kRun + "US104,K1,V,PASSED,,,09AF,C31C,6400,\"Logi, USB\"\n" +
-             "t.log:16: could not place line:     Keyboard: none\nt.log,13," + kRun +
+         "t.log,8," + kRun + "US104,K1,V,PASSED,,,046D,C31C,,\n" +
+             "t.log:17: could not place line:     Keyboard: none\nt.log,14," + kRun +
              "US104,K2,,FAILED by the test,Bad key,,,,,\\\\?\\ACPI#PNP0303#4&1d8\n" +
-             "t.log:19: could not place line:     Keyboard: VID 046d PID C31C\n"
-             "t.log:20: could not place line:     Keyboard: none, rev 0001\n"
-             "t.log:21: could not place line:     Keyboard: VID 845E PID 0002, rev 12\n"
-             "t.log:22: could not place line:     Keyboard: \n"
-             "t.log:23: could not place line:     Keyboard: x, \"\nt.log,18," +
-             kRun + "US104,K3,,PASSED,,,,,,none\nt.log,26," + kRun +
+             "t.log:20: could not place line:     Keyboard: VID 046d PID C31C\n"
+             "t.log:21: could not place line:     Keyboard: none, rev 0001\n"
+             "t.log:22: could not place line:     Keyboard: VID 845E PID 0002, rev 12\n"
+             "t.log:23: could not place line:     Keyboard: \n"
+             "t.log:24: could not place line:     Keyboard: x, \"\nt.log,19," +
+             kRun + "US104,K3,,PASSED,,,,,,none\nt.log,27," + kRun +
              "US104,K4,,INCOMPLETE,,,845E,0002,,\n"},
         // A line break typed into a field leaves a CR inside a line: that line and what
         // follows it for the keyboard are damage, never a verdict; so is a header record

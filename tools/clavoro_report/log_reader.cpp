@@ -28,6 +28,7 @@ const char* const kTraceRecords[] = {
     "Attempting to match Modified key ",
     "Checking whether the test has passed. User verifiaction required: ",
     "Key chatter: ",
+    "Not tested: ",
 };
 
 // "<key>, <gap> ms after its release", the text of a chatter record: the length of the
@@ -285,8 +286,10 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
         CopyValue(r->keyboard.version, text + n, length - n);
         return;
     }
+    // A second record comes when a Clear let another device be chosen: the last names the
+    // keyboard that was tested.
     if (StartsWith(text, length, "    Keyboard: ", &n) && r->keyboardOpen && !r->verdictSeen &&
-        !r->keyboard.identified && ReadKeyboardIdentity(&r->keyboard, text + n, length - n)) {
+        ReadKeyboardIdentity(&r->keyboard, text + n, length - n)) {
         return;
     }
     if (r->keyboardOpen && !r->verdictSeen) {
