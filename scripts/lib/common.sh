@@ -2,14 +2,19 @@
 
 CLAVORO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# Everything both builds and all tests need, as Debian package names.
-CLAVORO_PACKAGES=(g++ cmake make clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest
-    libbenchmark-dev valgrind g++-mingw-w64-x86-64 mingw-w64 wine wine64 xvfb x11-utils
-    xdotool imagemagick nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql sqlite3)
+# What both builds and all tests need, as Debian package names: the native build and its
+# tests first, then the Windows build, Wine and the fuzzers, which scripts/test installs
+# while the native build runs.
+CLAVORO_NATIVE_PACKAGES=(g++ cmake make libgtest-dev libgmock-dev googletest libbenchmark-dev
+    valgrind nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql sqlite3)
+CLAVORO_OTHER_PACKAGES=(clang libclang-rt-14-dev g++-mingw-w64-x86-64 mingw-w64 wine wine64 xvfb
+    x11-utils xdotool imagemagick)
 
+# Installs those of the packages named (all of them when none are) that are missing.
 ensure_packages() {
-    local missing=()
-    for pkg in "${CLAVORO_PACKAGES[@]}"; do
+    local wanted=("$@") missing=()
+    [ ${#wanted[@]} -gt 0 ] || wanted=("${CLAVORO_NATIVE_PACKAGES[@]}" "${CLAVORO_OTHER_PACKAGES[@]}")
+    for pkg in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$pkg")
     done
@@ -17,7 +22,10 @@ ensure_packages() {
     echo "Installing: ${missing[*]}"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
+    if [ -z "${CLAVORO_APT_UPDATED:-}" ]; then
+        $sudo apt-get update -qq || return 1
+        export CLAVORO_APT_UPDATED=1
+    fi
     # With the recommended packages, as on the machines the tests were proven on (Wine's
     # fonts and libraries among them).
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null

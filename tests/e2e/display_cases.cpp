@@ -145,7 +145,9 @@ TEST(Display, window_at_150_percent) {
     EXPECT_GT(texts, 20) << "the legend, captions and fields";
 
     const RECT picture = ControlScreenRect(p.main, kPicture);
-    EXPECT_EQ(RGB(192, 192, 192), ScreenPixel(picture.left + 2, picture.top + 2));
+    EXPECT_TRUE(WaitUntil([&] {
+        return ScreenPixel(picture.left + 2, picture.top + 2) == RGB(192, 192, 192);
+    })) << "the double-size picture";
     KeyDown(p, kKeyA);
     EXPECT_TRUE(WaitUntil([&] { return ShowsHatch(p.main, 40, 50, 60, kRed); }));
     KeyUp(p, kKeyA);

@@ -3,8 +3,12 @@ file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(GLOB seeds ${SEEDS}/*)
 file(COPY ${seeds} DESTINATION ${WORK})
+set(dictionary)
+if(DICTIONARY)
+    set(dictionary -dict=${DICTIONARY})
+endif()
 execute_process(
-    COMMAND ${FUZZER} -max_total_time=${SECONDS} -timeout=10 -dict=${DICTIONARY}
+    COMMAND ${FUZZER} -max_total_time=${SECONDS} -timeout=10 -rss_limit_mb=1024 ${dictionary}
         -artifact_prefix=${WORK}/ ${WORK}
     RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
