@@ -210,7 +210,7 @@ bool BringToFront(HWND window) {
     if (GetForegroundWindow() != window) {
         SetForegroundWindow(window);
     }
-    // After a dialog closes the program's thread is held by Wine for about 2 s.
+    // Wine may hold the program's thread for a while after a dialog closes.
     const bool front = WaitUntil([&] { return GetForegroundWindow() == window; });
     EXPECT_TRUE(front) << "the window did not come to the front";
     return front;

@@ -8,17 +8,6 @@ namespace {
 const int kCloseButton = 1, kStartButton = 2, kDriftStatus = 1070, kDriftCoordinates = 1077,
           kTopLeft = 1078, kPosition = 1085;
 
-// Without a window manager Wine leaves the frame of a window that covers the screen to
-// the absent manager, so the pointer at the screen's edges is over no window. Drawing
-// the frames itself, as Windows does, puts the edges on the dialog's frame.
-const char* const kWineSettings = "Software\\Wine\\AppDefaults\\Clavoro.exe\\X11 Driver";
-struct WineDrawsFrames {
-    WineDrawsFrames() {
-        RegSetKeyValueA(HKEY_CURRENT_USER, kWineSettings, "Decorated", REG_SZ, "N", 2);
-    }
-    ~WineDrawsFrames() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kWineSettings, "Decorated"); }
-};
-
 // "x,y" of a screen point in the dialog's client coordinates.
 std::string ClientPoint(HWND dialog, int x, int y) {
     POINT at = {x, y};
@@ -33,7 +22,6 @@ std::string ClientPoint(HWND dialog, int x, int y) {
 // The movement test marks the top-left corner once the pointer reaches it over the
 // frame; the drift test, after its countdown, fails at the first movement.
 TEST(Mouse, corner_reached_and_drift_failing) {
-    WineDrawsFrames frames;
     ASSERT_TRUE(PrepareProgramFolder() &&
                 WriteLayout("A", "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,20,20,40,40\r\n"));
     Program p;

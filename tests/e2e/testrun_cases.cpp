@@ -288,7 +288,6 @@ TEST(Testrun, key_burst_with_trace_and_key_log) {
         } else {
             ASSERT_TRUE(StartProgram(p, mode.arguments) && WaitMainWindow(p));
         }
-        Sleep(3000); // the program settled: Wine holds it a while after a window or a dialog
         ASSERT_TRUE(BringToFront(p.main));
         const DWORD start = GetTickCount();
         SendTaps(kKeyA, kTaps, 2000);
