@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include "tests/report/memory_output.h"
 #include "tests/temp_path.h"
 #include "tools/clavoro_report/log_file.h"
 #include "tools/clavoro_report/report_html.h"
@@ -14,19 +15,6 @@
 #include "tools/clavoro_report/report_text.h"
 
 namespace {
-
-// An output file in memory.
-struct Output {
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* file = open_memstream(&text, &size);
-    std::string Take() {
-        std::fclose(file);
-        std::string s(text, size);
-        std::free(text);
-        return s;
-    }
-};
 
 struct Outputs {
     std::string text, csv, html; // the CSV without its header, with LF line ends
@@ -37,7 +25,7 @@ struct Outputs {
 Outputs RunReport(const std::vector<std::string>& logs, ReportFilters filters = {}) {
     static Report report;
     StartReport(&report, filters);
-    Output text, csv, html;
+    MemoryOutput text, csv, html;
     report.csv = report.warnings = csv.file;
     for (const std::string& log : logs) {
         static LogReader reader;
@@ -192,7 +180,7 @@ TEST(LogFile, LongLinesClosedFilesAndAMissingFile) {
     std::fclose(f);
     static Report report;
     StartReport(&report, {});
-    Output csv;
+    MemoryOutput csv;
     report.csv = report.warnings = csv.file;
     LogReader reader;
     StartLogReader(&reader, ReportEvents(&report), "t.log");
@@ -334,7 +322,7 @@ TEST(Report, ModelsRetestsAndOneSerial) {
     StartLogReader(&reader, ReportEvents(&report), "t.log");
     ReadLogText(&reader, log.data(), log.size());
     FinishReport(&report);
-    Output history;
+    MemoryOutput history;
     WriteSerialHistory(history.file, report);
     EXPECT_EQ("Serial number R1: 2 test(s), oldest first\n"
               "  2026-12-05 09:00:00  PASSED  (t.log, line 15)\n"

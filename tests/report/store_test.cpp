@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/report/memory_output.h"
 #include "tests/temp_path.h"
 #include "tools/clavoro_report/log_file.h"
 #include "tools/clavoro_report/report_html.h"
@@ -21,18 +22,6 @@
 
 namespace {
 
-struct Output {
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* file = open_memstream(&text, &size);
-    std::string Take() {
-        std::fclose(file);
-        std::string s(text, size);
-        std::free(text);
-        return s;
-    }
-};
-
 // Summary, CSV, page and damaged lines; the summary and page without a CSV; the tests of
 // serial R1: from the logs or the store.
 std::string Everything(const std::vector<std::string>& logs, ResultsStore* store) {
@@ -41,7 +30,7 @@ std::string Everything(const std::vector<std::string>& logs, ResultsStore* store
         const char* serial = output == 2 ? "R1" : nullptr;
         static Report report;
         StartReport(&report, {});
-        Output text, csv, html, warnings;
+        MemoryOutput text, csv, html, warnings;
         report.csv = output == 0 ? csv.file : nullptr;
         report.warnings = output == 0 ? warnings.file : nullptr;
         report.serial = serial;
@@ -175,7 +164,7 @@ class StoreCases : public ::testing::TestWithParam<const char*> {
             ResultsStore* store = nullptr;
             char error[600] = "";
             EXPECT_EQ(0, OpenResultsStore(where_.c_str(), &store, error, sizeof error)) << error;
-            Output damage;
+            MemoryOutput damage;
             for (size_t i = 0; store != nullptr && i < logs.size(); ++i) {
                 EXPECT_EQ(1, ImportLog(store, logs[i].c_str(), damage.file, error, sizeof error))
                     << error;

@@ -340,30 +340,6 @@ std::string ModelLabel(const ModelCount& m) {
     return m.name.empty() ? m.model : m.model + " \"" + m.name + "\"";
 }
 
-long Tested(const RunTotals& run) {
-    long n = 0;
-    for (long v : run.verdicts) {
-        n += v;
-    }
-    return n;
-}
-
-long Failed(const RunTotals& run) {
-    return run.verdicts[VerdictFailedByOperator] + run.verdicts[VerdictFailedByTest];
-}
-
-long Tested(const ModelCount& model) {
-    long n = 0;
-    for (long v : model.verdicts) {
-        n += v;
-    }
-    return n;
-}
-
-long Failed(const ModelCount& model) {
-    return model.verdicts[VerdictFailedByOperator] + model.verdicts[VerdictFailedByTest];
-}
-
 double Percent(long part, long whole) {
     return whole == 0 ? -1.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
 }

@@ -113,10 +113,17 @@ void WriteCsvHeader(FILE* csv);
 // "t.log:12: could not place line: ..." with the line's start made printable.
 void WriteUnplacedLine(FILE* out, const char* file, long line, const char* text, size_t length);
 
-long Tested(const RunTotals& run);
-long Failed(const RunTotals& run);
-long Tested(const ModelCount& model);
-long Failed(const ModelCount& model);
+// The keyboards of a run or of a model, and those of them that failed.
+template <typename Counts> long Tested(const Counts& counts) {
+    long n = 0;
+    for (long v : counts.verdicts) {
+        n += v;
+    }
+    return n;
+}
+template <typename Counts> long Failed(const Counts& counts) {
+    return counts.verdicts[VerdictFailedByOperator] + counts.verdicts[VerdictFailedByTest];
+}
 // Passed keyboards among those with a verdict, in percent; -1 when none had one.
 double YieldPercent(const RunTotals& run);
 // Part of a whole in percent, -1 when the whole is 0.

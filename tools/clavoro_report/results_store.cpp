@@ -414,42 +414,19 @@ void EndFile(FileReplay* f) {
     EndOpenRun(f);
 }
 
-// Every log in order of first import, each with its keyboards streamed in line order.
-bool ReplayAll(StoreDb* db, FileReplay* f) {
-    std::vector<std::pair<std::string, std::string>> files;
-    DbRows rows{};
-    bool ok = DbQuery(db, &rows, "SELECT file_id, source FROM imported_files ORDER BY file_id",
-                      nullptr, 0);
-    int next = 0;
-    while (ok && (next = DbNext(&rows)) == 1) {
-        files.emplace_back(DbText(&rows, 0), DbText(&rows, 1));
-    }
-    DbEndRows(&rows);
-    ok = ok && next == 0;
-    for (size_t i = 0; ok && i < files.size(); ++i) {
-        ok = StartFile(db, f, files[i].first, files[i].second.c_str(), true);
-        const std::string sql = KeyboardSelect(f->everyColumn) +
-                                " WHERE file_id = " + files[i].first + " ORDER BY run_line, line";
-        ok = ok && DbStream(db, &rows, sql.c_str());
-        while (ok && (next = DbNext(&rows)) == 1) {
-            ReplayKeyboard(f, &rows);
-        }
-        DbEndRows(&rows);
-        ok = ok && next == 0;
-        EndFile(f);
-    }
-    return ok;
-}
-
-// The tests of one serial number, found by its index, with the runs of their logs.
-bool ReplaySerial(StoreDb* db, FileReplay* f, const char* serial) {
+// Every log in order of first import, each with its keyboards streamed in line order; for
+// one serial number only the logs that tested it, and only its tests, found by its index.
+bool Replay(StoreDb* db, FileReplay* f, const char* serial) {
     std::vector<std::pair<std::string, std::string>> files;
     const SqlValue param = SqlText(serial);
     DbRows rows{};
-    bool ok = DbQuery(db, &rows,
-                      "SELECT file_id, source FROM imported_files WHERE file_id IN"
-                      " (SELECT file_id FROM keyboard_tests WHERE serial = $1) ORDER BY file_id",
-                      &param, 1);
+    bool ok =
+        DbQuery(db, &rows,
+                serial == nullptr ? "SELECT file_id, source FROM imported_files ORDER BY file_id"
+                                  : "SELECT file_id, source FROM imported_files WHERE file_id IN"
+                                    " (SELECT file_id FROM keyboard_tests WHERE serial = $1)"
+                                    " ORDER BY file_id",
+                &param, serial == nullptr ? 0 : 1);
     int next = 0;
     while (ok && (next = DbNext(&rows)) == 1) {
         files.emplace_back(DbText(&rows, 0), DbText(&rows, 1));
@@ -457,11 +434,18 @@ bool ReplaySerial(StoreDb* db, FileReplay* f, const char* serial) {
     DbEndRows(&rows);
     ok = ok && next == 0;
     for (size_t i = 0; ok && i < files.size(); ++i) {
-        ok = StartFile(db, f, files[i].first, files[i].second.c_str(), false);
-        const SqlValue both[2] = {param, SqlText(files[i].first.c_str())};
-        const std::string sql =
-            KeyboardSelect(false) + " WHERE serial = $1 AND file_id = $2 ORDER BY run_line, line";
-        ok = ok && DbQuery(db, &rows, sql.c_str(), both, 2);
+        const std::string& id = files[i].first;
+        ok = StartFile(db, f, id, files[i].second.c_str(), serial == nullptr);
+        if (serial == nullptr) {
+            const std::string sql = KeyboardSelect(f->everyColumn) + " WHERE file_id = " + id +
+                                    " ORDER BY run_line, line";
+            ok = ok && DbStream(db, &rows, sql.c_str());
+        } else {
+            const SqlValue both[2] = {param, SqlText(id.c_str())};
+            const std::string sql = KeyboardSelect(false) +
+                                    " WHERE serial = $1 AND file_id = $2 ORDER BY run_line, line";
+            ok = ok && DbQuery(db, &rows, sql.c_str(), both, 2);
+        }
         while (ok && (next = DbNext(&rows)) == 1) {
             ReplayKeyboard(f, &rows);
         }
@@ -631,8 +615,7 @@ int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial
                        ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off"
                        : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off;"
                          " SET LOCAL enable_sort = off") &&
-        (serial != nullptr ? ReplaySerial(db, &f, serial) : ReplayAll(db, &f)) &&
-        DbExec(db, "COMMIT");
+        Replay(db, &f, serial) && DbExec(db, "COMMIT");
     if (!ok) {
         Copy(error, errorSize, db->error);
         DbExec(db, "ROLLBACK");
