@@ -11,6 +11,9 @@
 namespace {
 
 constexpr size_t kCopyChunk = 1 << 20; // COPY data sent in pieces of about this size
+// SQLite writes this many rows with one INSERT: a statement run per row costs more than
+// the row itself.
+constexpr int kBulkRows = 64;
 
 int Fail(StoreDb* db, const char* what) {
     const char* why = db->kind == kStoreSqlite ? sqlite3_errmsg(db->lite) : PQerrorMessage(db->pg);
@@ -132,6 +135,25 @@ void SplitCopyRow(DbRows* rows, int length) {
         }
         *p++ = 0;
     }
+}
+
+// Writes the first `rows` rows waiting with `insert`, an INSERT of that many rows. A text
+// waits in the buffer with its NUL; the values hold where it starts, -1 for NULL.
+int InsertWaiting(DbBulk* bulk, sqlite3_stmt* insert, int first, int rows) {
+    const int columns = bulk->numbers + bulk->texts;
+    int rc = SQLITE_OK;
+    for (int i = 0; i < rows * columns && rc == SQLITE_OK; ++i) {
+        const long long v = bulk->values[static_cast<size_t>(first * columns + i)];
+        rc = i % columns < bulk->numbers ? sqlite3_bind_int64(insert, i + 1, v)
+             : v < 0
+                 ? sqlite3_bind_null(insert, i + 1)
+                 : sqlite3_bind_text(insert, i + 1, bulk->buffer.c_str() + v, -1, SQLITE_STATIC);
+    }
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(insert);
+    }
+    sqlite3_reset(insert);
+    return rc == SQLITE_DONE || Fail(bulk->db, "writing a row");
 }
 
 } // namespace
@@ -347,8 +369,10 @@ int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* column
     bulk->db = db;
     bulk->numbers = numbers;
     bulk->texts = texts;
-    bulk->insert = nullptr;
+    bulk->insert = bulk->oneRow = nullptr;
     bulk->buffer.clear();
+    bulk->values.clear();
+    bulk->rows = 0;
     bulk->open = false;
     std::string sql;
     if (db->kind == kStorePostgres) {
@@ -359,12 +383,19 @@ int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* column
         }
         PQclear(result);
     } else {
-        sql = std::string("INSERT INTO ") + table + " (" + columns + ") VALUES (";
-        for (int i = 1; i <= numbers + texts; ++i) {
-            sql += (i > 1 ? ", $" : "$") + std::to_string(i);
+        std::string row = "(?";
+        for (int i = 1; i < numbers + texts; ++i) {
+            row += ", ?";
         }
-        sql += ")";
-        if (sqlite3_prepare_v2(db->lite, sql.c_str(), -1, &bulk->insert, nullptr) != SQLITE_OK) {
+        row += ")";
+        sql = std::string("INSERT INTO ") + table + " (" + columns + ") VALUES " + row;
+        const std::string one = sql;
+        for (int i = 1; i < kBulkRows; ++i) {
+            sql += ", " + row;
+        }
+        if (sqlite3_prepare_v2(db->lite, one.c_str(), -1, &bulk->oneRow, nullptr) != SQLITE_OK ||
+            sqlite3_prepare_v2(db->lite, sql.c_str(), -1, &bulk->insert, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(bulk->oneRow);
             return Fail(db, "starting to write rows");
         }
     }
@@ -387,19 +418,24 @@ int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts) 
         }
         return bulk->buffer.size() < kCopyChunk || SendCopy(bulk);
     }
-    int rc = SQLITE_OK;
-    for (int i = 0; i < bulk->numbers && rc == SQLITE_OK; ++i) {
-        rc = sqlite3_bind_int64(bulk->insert, i + 1, numbers[i]);
+    for (int i = 0; i < bulk->numbers; ++i) {
+        bulk->values.push_back(numbers[i]);
     }
-    for (int i = 0; i < bulk->texts && rc == SQLITE_OK; ++i) {
-        rc = sqlite3_bind_text(bulk->insert, bulk->numbers + i + 1, texts[i], -1, SQLITE_STATIC);
+    for (int i = 0; i < bulk->texts; ++i) {
+        bulk->values.push_back(texts[i] == nullptr ? -1
+                                                   : static_cast<long long>(bulk->buffer.size()));
+        if (texts[i] != nullptr) {
+            bulk->buffer.append(texts[i], std::strlen(texts[i]) + 1);
+        }
     }
-    if (rc != SQLITE_OK) {
-        return Fail(bulk->db, "writing a row");
+    if (++bulk->rows < kBulkRows) {
+        return 1;
     }
-    rc = sqlite3_step(bulk->insert);
-    sqlite3_reset(bulk->insert);
-    return rc == SQLITE_DONE ? 1 : Fail(bulk->db, "writing a row");
+    const int ok = InsertWaiting(bulk, bulk->insert, 0, kBulkRows);
+    bulk->rows = 0;
+    bulk->values.clear();
+    bulk->buffer.clear();
+    return ok;
 }
 
 int DbBulkEnd(DbBulk* bulk) {
@@ -408,9 +444,14 @@ int DbBulkEnd(DbBulk* bulk) {
     }
     bulk->open = false;
     if (bulk->insert != nullptr) {
+        int ok = 1;
+        for (int r = 0; r < bulk->rows && ok; ++r) {
+            ok = InsertWaiting(bulk, bulk->oneRow, r, 1);
+        }
         sqlite3_finalize(bulk->insert);
-        bulk->insert = nullptr;
-        return 1;
+        sqlite3_finalize(bulk->oneRow);
+        bulk->insert = bulk->oneRow = nullptr;
+        return ok;
     }
     int ok = SendCopy(bulk);
     if (PQputCopyEnd(bulk->db->pg, ok ? nullptr : "abandoned") != 1) {

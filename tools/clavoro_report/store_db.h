@@ -64,14 +64,17 @@ long DbNumber(DbRows* rows, int column);
 std::string DbBlob(DbRows* rows, int column);
 void DbEndRows(DbRows* rows);
 
-// Rows written in bulk into one table: COPY for PostgreSQL, one prepared INSERT for
-// SQLite. While one is open no other statement may run on the connection.
+// Rows written in bulk into one table: COPY for PostgreSQL, prepared INSERTs of many rows
+// for SQLite. While one is open no other statement may run on the connection.
 // The first `numbers` columns are integers, the others texts.
 struct DbBulk {
     StoreDb* db;
     int numbers, texts;
-    sqlite3_stmt* insert;
-    std::string buffer; // COPY data not yet sent
+    sqlite3_stmt* insert;          // SQLite: an INSERT of many rows at once
+    sqlite3_stmt* oneRow;          // and one of a row, for those left at the end
+    std::string buffer;            // COPY data not yet sent; SQLite: the texts of the rows waiting
+    std::vector<long long> values; // SQLite: the rows waiting, a text as its start in buffer
+    int rows;                      // SQLite: how many rows wait
     bool open;
 };
 int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int numbers,
