@@ -175,8 +175,9 @@ int OpenStoreDb(StoreDb* db, const char* where) {
         return DbExec(db, "SET DateStyle = ISO; SET client_min_messages = warning");
     }
     db->kind = kStoreSqlite;
-    if (sqlite3_open_v2(where, &db->lite, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_open_v2(where, &db->lite,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
         return Fail(db, "cannot open");
     }
     // Another import holds the store while it reads a log: wait for it.
