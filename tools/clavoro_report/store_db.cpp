@@ -184,9 +184,19 @@ int OpenStoreDb(StoreDb* db, const char* where) {
     sqlite3_busy_timeout(db->lite, 10 * 60 * 1000);
     // Large pages make a B-tree flatter and imports faster (they take effect in a new
     // file only); readers go on while an import writes; a report reads the file mapped.
-    return DbExec(db, "PRAGMA page_size = 65536; PRAGMA journal_mode = WAL;"
-                      " PRAGMA synchronous = NORMAL; PRAGMA cache_size = -65536;"
-                      " PRAGMA mmap_size = 1073741824");
+    // While another connection turns a new file to WAL, or closes the last one and ends
+    // its WAL, SQLite answers "locked" at once instead of waiting: that is tried again.
+    for (int tries = 0;; ++tries) {
+        if (DbExec(db, "PRAGMA page_size = 65536; PRAGMA journal_mode = WAL;"
+                       " PRAGMA synchronous = NORMAL; PRAGMA cache_size = -65536;"
+                       " PRAGMA mmap_size = 1073741824")) {
+            return 1;
+        }
+        if ((sqlite3_errcode(db->lite) & 0xFF) != SQLITE_BUSY || tries == 600) {
+            return 0;
+        }
+        sqlite3_sleep(100);
+    }
 }
 
 void CloseStoreDb(StoreDb* db) {
