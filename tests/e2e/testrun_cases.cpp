@@ -25,7 +25,8 @@ const char* const kLayout = "'C',46,\"C\",\"false\",\"CVSTATUSUP\",0,10,10,40,40
 
 // C tapped, D pressed 1 s after C and held 400 ms, nothing else sent or read between the
 // events: D's depress time and the lag between the two presses, which are too far apart
-// for the failure combination.
+// for the failure combination. A key taken less than 50 ms late is timed when taken, so
+// either figure may be up to 50 ms short.
 void TypeApart(const Program& p, const char* when) {
     KeyDown(p, kKeyC);
     KeyUp(p, kKeyC);
@@ -36,7 +37,7 @@ void TypeApart(const Program& p, const char* when) {
     EXPECT_TRUE(WaitControlText(p.main, kLastKeyUp, "D"));
     const int depress = std::atoi(ControlText(p.main, kDepressTime).c_str());
     const int lag = std::atoi(ControlText(p.main, kLagTime).c_str());
-    EXPECT_TRUE(depress >= 380 && depress <= 600) << when << ": depress " << depress << " ms";
+    EXPECT_TRUE(depress >= 350 && depress <= 600) << when << ": depress " << depress << " ms";
     EXPECT_TRUE(lag >= 950 && lag <= 1200) << when << ": lag " << lag << " ms";
     EXPECT_TRUE(WindowOf("#32770", kFailTitle) == nullptr);
 }
