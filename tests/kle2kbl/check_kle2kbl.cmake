@@ -39,6 +39,7 @@ run(2 "usage: kle2kbl")
 run(2 "usage: kle2kbl" a.json b.kbl c.kbl)
 run(2 "unknown option --mouse" ${DATA}/ansi104.json --mouse)
 run(1 "cannot read ${OUT}/none.json" ${OUT}/none.json)
+run(1 "cannot write ${OUT}/none/ansi.kbl" ${DATA}/ansi104.json ${OUT}/none/ansi.kbl)
 
 run(0 "${OUT}/ansi.kbl: 107 keys written, picture ${OUT}/ansi.bmp" ${DATA}/ansi104.json
     ${OUT}/ansi.kbl)
