@@ -20,7 +20,8 @@ std::string ClientPoint(HWND dialog, int x, int y) {
 } // namespace
 
 // The movement test marks the top-left corner once the pointer reaches it over the
-// frame; the drift test, after its countdown, fails at the first movement.
+// frame (Wine draws the frame, as Windows does, because the test session leaves windows
+// unmanaged); the drift test, after its countdown, fails at the first movement.
 TEST(Mouse, corner_reached_and_drift_failing) {
     ASSERT_TRUE(PrepareProgramFolder() &&
                 WriteLayout("A", "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,20,20,40,40\r\n"));
