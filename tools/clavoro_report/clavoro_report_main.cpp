@@ -151,8 +151,8 @@ int main(int argc, char** argv) {
         }
     }
     if (store != nullptr) {
-        const int replayed = importOnly || ReplayStore(store, ReportEvents(&report), serial,
-                                                       csvPath != nullptr, error, sizeof error);
+        const int replayed =
+            importOnly || ReplayStore(store, ReportEvents(&report), serial, error, sizeof error);
         CloseResultsStore(store);
         if (!replayed) {
             std::fprintf(stderr, "clavoro-report: reading the store: %s\n", error);

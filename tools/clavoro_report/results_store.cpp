@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/clavoro_report/log_file.h"
+#include "tools/clavoro_report/packed_keyboards.h"
 #include "tools/clavoro_report/report_model.h"
 #include "tools/clavoro_report/store_db.h"
 
@@ -24,6 +25,9 @@ namespace {
 // in the CSV); run_date is NULL when the run's date line is missing or damaged.
 // `keyboards` shows each keyboard with its run's columns, as the CSV does: the header of
 // a run is complete before its first keyboard, so a run's values are its keyboards'.
+// A run also holds its keyboards packed (packed_keyboards.h): a report reads those, a
+// row per run instead of a row per keyboard; the rows of keyboard_tests are for SQL and
+// for the tests of one serial number.
 const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS imported_files ("
     " file_id {id}, source TEXT NOT NULL UNIQUE, bytes_read BIGINT NOT NULL,"
@@ -33,7 +37,7 @@ const char* const kSchema =
     " file_id BIGINT NOT NULL, line BIGINT NOT NULL, source TEXT NOT NULL, run_date {date},"
     " date_text TEXT NOT NULL, program TEXT NOT NULL, os TEXT NOT NULL, operator TEXT NOT NULL,"
     " product TEXT NOT NULL, batch TEXT NOT NULL, layouts TEXT NOT NULL,"
-    " PRIMARY KEY (file_id, line));"
+    " packed_keyboards {blob} NOT NULL, PRIMARY KEY (file_id, line));{packed}"
     "CREATE TABLE IF NOT EXISTS keyboard_tests ("
     " file_id BIGINT NOT NULL, run_line BIGINT NOT NULL, line BIGINT NOT NULL,"
     " layout TEXT NOT NULL, serial TEXT{c} NOT NULL, version TEXT NOT NULL,"
@@ -58,8 +62,8 @@ const char* const kSchema =
 const char* const kKeyboardColumns =
     "file_id, run_line, line, verdict, layout, serial, version, reason, chattered_key, "
     "keyboard_vid, keyboard_pid, keyboard_rev, keyboard_name";
-const char* const kRunColumns =
-    "file_id, line, source, run_date, date_text, program, os, operator, product, batch, layouts";
+const char* const kRunColumns = "file_id, line, source, run_date, date_text, program, os, operator,"
+                                " product, batch, layouts, packed_keyboards";
 
 // Runs and damaged lines wait in memory until this many, then go in bulk.
 constexpr size_t kPendingRows = 10000;
@@ -73,7 +77,7 @@ constexpr size_t kDamagedText = 200;
 // from its start; a change to LogReader that keeps its size must change the mark.
 constexpr size_t kStateAt = offsetof(LogReader, lineNumber);
 constexpr size_t kStateSize = sizeof(LogReader) - kStateAt;
-const char kStateMark[] = "clavoro reader 1";
+const char kStateMark[] = "clavoro reader 2";
 
 std::string Replace(std::string text, const char* name, const char* value) {
     for (size_t at; (at = text.find(name)) != std::string::npos;) {
@@ -112,6 +116,7 @@ void SetDate(RunHeader* run, const char* text) {
 struct PendingRun {
     RunHeader header;
     std::string layouts;
+    std::string keyboards; // packed
 };
 
 struct Importer {
@@ -123,10 +128,11 @@ struct Importer {
     DbBulk keyboards;
     std::vector<PendingRun> runs;
     std::vector<std::pair<long, std::string>> damaged;
-    std::string layouts; // of the run being read, one per line, in order of first use
-    std::string state;   // the reader at the end of the last whole line
-    long long wholeEnd;  // that end
-    long wholeLines;     // lines up to it
+    std::string layouts;   // of the run being read, one per line, in order of first use
+    KeyboardPacker packer; // its keyboards
+    std::string state;     // the reader at the end of the last whole line
+    long long wholeEnd;    // that end
+    long wholeLines;       // lines up to it
     bool failed;
 };
 
@@ -158,7 +164,7 @@ void Flush(Importer* imp) {
     }
     DbBulk bulk;
     if (!imp->runs.empty()) {
-        imp->failed = !DbBulkStart(imp->db, &bulk, "runs", kRunColumns, 2, 9);
+        imp->failed = !DbBulkStart(imp->db, &bulk, "runs", kRunColumns, 2, 9, true);
         for (size_t i = 0; i < imp->runs.size() && !imp->failed; ++i) {
             const RunHeader& h = imp->runs[i].header;
             const std::string date = RunDateText(h);
@@ -172,9 +178,9 @@ void Flush(Importer* imp) {
                                     h.productId,
                                     h.batchId,
                                     imp->runs[i].layouts.c_str()};
-            imp->failed = !DbBulkRow(&bulk, numbers, texts);
+            imp->failed = !DbBulkRow(&bulk, numbers, texts, &imp->runs[i].keyboards);
         }
-        imp->failed = !DbBulkEnd(&bulk) || imp->failed;
+        imp->failed = !DbBulkEnd(&bulk, !imp->failed) || imp->failed;
         imp->runs.clear();
     }
     if (!imp->damaged.empty() && !imp->failed) {
@@ -185,13 +191,15 @@ void Flush(Importer* imp) {
             const char* texts[2] = {imp->source, imp->damaged[i].second.c_str()};
             imp->failed = !DbBulkRow(&bulk, numbers, texts);
         }
-        imp->failed = !DbBulkEnd(&bulk) || imp->failed;
+        imp->failed = !DbBulkEnd(&bulk, !imp->failed) || imp->failed;
         imp->damaged.clear();
     }
 }
 
-void OnImportRunStarted(void* context, const RunHeader&) {
-    static_cast<Importer*>(context)->layouts.clear();
+void OnImportRunStarted(void* context, const RunHeader& run) {
+    Importer* imp = static_cast<Importer*>(context);
+    imp->layouts.clear();
+    StartPacking(&imp->packer, run.line);
 }
 
 void OnImportLayout(void* context, const RunHeader& run) {
@@ -217,11 +225,12 @@ void OnImportKeyboard(void* context, const RunHeader& run, const KeyboardRecord&
                             kb.reason,      kb.chatterKey,  kb.keyboardVid,
                             kb.keyboardPid, kb.keyboardRev, kb.keyboardName};
     imp->failed = !DbBulkRow(&imp->keyboards, numbers, texts);
+    PackKeyboard(&imp->packer, kb);
 }
 
 void OnImportRunEnded(void* context, const RunHeader& run) {
     Importer* imp = static_cast<Importer*>(context);
-    imp->runs.push_back({run, imp->layouts});
+    imp->runs.push_back({run, imp->layouts, imp->packer.bytes});
     if (imp->runs.size() >= kPendingRows) {
         Flush(imp);
     }
@@ -266,6 +275,28 @@ bool DeleteFrom(StoreDb* db, long long fileId, long keyboards, long runs, long d
            DbExec(db, "DELETE FROM damaged_lines WHERE file_id = $1 AND line >= $2", dp, 2);
 }
 
+// The keyboards of the run the last import left open, those before `cut`, packed again:
+// the run's row is written anew when the run ends. False when the store lacks them.
+bool ResumePacking(StoreDb* db, Importer* imp, const RunHeader& run, long cut) {
+    const std::string f = Number(imp->fileId), r = Number(run.line);
+    const SqlValue params[2] = {SqlText(f.c_str()), SqlText(r.c_str())};
+    DbRows rows{};
+    const bool found =
+        DbQuery(db, &rows, "SELECT packed_keyboards FROM runs WHERE file_id = $1 AND line = $2",
+                params, 2) &&
+        DbNext(&rows) == 1;
+    const std::string packed = found ? DbBlob(&rows, 0) : std::string();
+    DbEndRows(&rows);
+    StartPacking(&imp->packer, run.line);
+    KeyboardUnpacker unpacker;
+    StartUnpacking(&unpacker, packed, run.line, "");
+    int next = 0;
+    while (found && (next = UnpackKeyboard(&unpacker)) == 1 && unpacker.keyboard.line < cut) {
+        PackKeyboard(&imp->packer, unpacker.keyboard);
+    }
+    return found && next >= 0;
+}
+
 // ---- Replay --------------------------------------------------------------------------
 
 // One log's runs and damaged lines, handed on in line order between its keyboards.
@@ -276,7 +307,6 @@ struct FileReplay {
     std::vector<std::pair<long, std::string>> damaged;
     size_t nextRun, nextDamaged;
     long openRun;          // index into runs, -1 before the first
-    bool everyColumn;      // also those only the CSV shows
     RunHeader keyboardRun; // the open run, or an empty one before the first
     KeyboardRecord keyboard;
 };
@@ -327,39 +357,53 @@ void ReplayBefore(FileReplay* f, long line) {
     }
 }
 
-// The columns of a keyboard read back, in key order, the order of the lines. Those only
-// the CSV shows are left out of a report without one.
-std::string KeyboardSelect(bool everyColumn) {
-    return std::string("SELECT line, ") + (everyColumn ? "layout" : "''") + ", serial, " +
-           (everyColumn ? "version" : "''") +
-           ", verdict, reason, chattered_key, keyboard_vid, keyboard_pid, " +
-           (everyColumn ? "keyboard_rev" : "''") + ", keyboard_name FROM keyboard_tests";
-}
-
-void ReplayKeyboard(FileReplay* f, DbRows* rows) {
-    KeyboardRecord& kb = f->keyboard;
-    kb.line = DbNumber(rows, 0);
+void HandOn(FileReplay* f, const KeyboardRecord& kb) {
     ReplayBefore(f, kb.line);
-    DbTextInto(rows, 2, kb.serial, sizeof kb.serial);
-    const long verdict = DbNumber(rows, 4);
-    kb.verdict =
-        verdict >= 0 && verdict < kVerdictCount ? static_cast<int>(verdict) : VerdictIncomplete;
-    DbTextInto(rows, 5, kb.reason, sizeof kb.reason);
-    DbTextInto(rows, 6, kb.chatterKey, sizeof kb.chatterKey);
-    DbTextInto(rows, 7, kb.keyboardVid, sizeof kb.keyboardVid);
-    DbTextInto(rows, 8, kb.keyboardPid, sizeof kb.keyboardPid);
-    DbTextInto(rows, 10, kb.keyboardName, sizeof kb.keyboardName);
-    if (f->everyColumn) {
-        DbTextInto(rows, 1, kb.layout, sizeof kb.layout);
-        DbTextInto(rows, 3, kb.version, sizeof kb.version);
-        DbTextInto(rows, 9, kb.keyboardRev, sizeof kb.keyboardRev);
-    }
     if (f->events->keyboardDone != nullptr) {
         f->events->keyboardDone(f->events->context, f->keyboardRun, kb);
     }
 }
 
-// Loads a log's runs, and its damaged lines unless only one serial number is asked for.
+// A test of the serial number asked for, read from keyboard_tests; the columns only the
+// CSV shows are left empty.
+void ReplaySerialTest(FileReplay* f, DbRows* rows) {
+    KeyboardRecord& kb = f->keyboard;
+    kb.line = DbNumber(rows, 0);
+    DbTextInto(rows, 1, kb.serial, sizeof kb.serial);
+    const long verdict = DbNumber(rows, 2);
+    kb.verdict =
+        verdict >= 0 && verdict < kVerdictCount ? static_cast<int>(verdict) : VerdictIncomplete;
+    DbTextInto(rows, 3, kb.reason, sizeof kb.reason);
+    DbTextInto(rows, 4, kb.chatterKey, sizeof kb.chatterKey);
+    DbTextInto(rows, 5, kb.keyboardVid, sizeof kb.keyboardVid);
+    DbTextInto(rows, 6, kb.keyboardPid, sizeof kb.keyboardPid);
+    DbTextInto(rows, 7, kb.keyboardName, sizeof kb.keyboardName);
+    HandOn(f, kb);
+}
+
+// Every run of the log with its packed keyboards, and its damaged lines between them.
+bool ReplayRuns(StoreDb* db, FileReplay* f) {
+    for (size_t i = 0; i < f->runs.size(); ++i) {
+        const PendingRun& run = f->runs[i];
+        ReplayBefore(f, run.header.line + 1);
+        KeyboardUnpacker unpacker;
+        StartUnpacking(&unpacker, run.keyboards, run.header.line, f->source.c_str());
+        int next;
+        while ((next = UnpackKeyboard(&unpacker)) == 1) {
+            HandOn(f, unpacker.keyboard);
+        }
+        if (next < 0) {
+            std::snprintf(db->error, sizeof db->error,
+                          "the keyboards of the run at line %ld of %s are damaged", run.header.line,
+                          f->source.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Loads a log's runs, with their keyboards and its damaged lines unless only one serial
+// number is asked for.
 bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char* source,
                bool damaged) {
     f->fileId = fileId;
@@ -375,8 +419,11 @@ bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char
     const SqlValue param = SqlText(fileId.c_str());
     DbRows rows{};
     bool ok = DbQuery(db, &rows,
-                      "SELECT line, run_date, date_text, program, os, operator, product, batch,"
-                      " layouts FROM runs WHERE file_id = $1 ORDER BY line",
+                      damaged ? "SELECT line, run_date, date_text, program, os, operator, product,"
+                                " batch, layouts, packed_keyboards FROM runs WHERE file_id = $1"
+                                " ORDER BY line"
+                              : "SELECT line, run_date, date_text, program, os, operator, product,"
+                                " batch, layouts, '' FROM runs WHERE file_id = $1 ORDER BY line",
                       &param, 1);
     int next = 0;
     while (ok && (next = DbNext(&rows)) == 1) {
@@ -393,6 +440,7 @@ bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char
         DbTextInto(&rows, 6, h.productId, sizeof h.productId);
         DbTextInto(&rows, 7, h.batchId, sizeof h.batchId);
         f->runs.back().layouts = DbText(&rows, 8);
+        f->runs.back().keyboards = DbBlob(&rows, 9);
     }
     DbEndRows(&rows);
     ok = ok && next == 0;
@@ -437,20 +485,20 @@ bool Replay(StoreDb* db, FileReplay* f, const char* serial) {
         const std::string& id = files[i].first;
         ok = StartFile(db, f, id, files[i].second.c_str(), serial == nullptr);
         if (serial == nullptr) {
-            const std::string sql = KeyboardSelect(f->everyColumn) + " WHERE file_id = " + id +
-                                    " ORDER BY run_line, line";
-            ok = ok && DbStream(db, &rows, sql.c_str());
+            ok = ok && ReplayRuns(db, f);
         } else {
             const SqlValue both[2] = {param, SqlText(id.c_str())};
-            const std::string sql = KeyboardSelect(false) +
-                                    " WHERE serial = $1 AND file_id = $2 ORDER BY run_line, line";
-            ok = ok && DbQuery(db, &rows, sql.c_str(), both, 2);
+            ok = ok && DbQuery(db, &rows,
+                               "SELECT line, serial, verdict, reason, chattered_key, keyboard_vid,"
+                               " keyboard_pid, keyboard_name FROM keyboard_tests"
+                               " WHERE serial = $1 AND file_id = $2 ORDER BY run_line, line",
+                               both, 2);
+            while (ok && (next = DbNext(&rows)) == 1) {
+                ReplaySerialTest(f, &rows);
+            }
+            DbEndRows(&rows);
+            ok = ok && next == 0;
         }
-        while (ok && (next = DbNext(&rows)) == 1) {
-            ReplayKeyboard(f, &rows);
-        }
-        DbEndRows(&rows);
-        ok = ok && next == 0;
         EndFile(f);
     }
     return ok;
@@ -472,6 +520,11 @@ int OpenResultsStore(const char* where, ResultsStore** store, char* error, size_
         schema = Replace(schema, "{time}", lite ? "TEXT" : "TIMESTAMPTZ");
         schema = Replace(schema, "{c}", lite ? "" : " COLLATE \"C\"");
         schema = Replace(schema, "{clustered}", lite ? " WITHOUT ROWID" : "");
+        // Packed already: PostgreSQL's compression would only cost time.
+        schema = Replace(schema, "{packed}",
+                         lite ? ""
+                              : "ALTER TABLE runs ALTER COLUMN packed_keyboards SET STORAGE"
+                                " EXTERNAL;");
         schema = Replace(schema, "{view}",
                          lite ? "CREATE VIEW IF NOT EXISTS" : "CREATE OR REPLACE VIEW");
         // Two first uses at once create the tables once.
@@ -550,11 +603,11 @@ int ImportLog(ResultsStore* store, const char* path, FILE* warnings, char* error
                           std::memcmp(first.data(), head, first.size()) == 0 &&
                           RestoreState(&reader, DbBlob(&rows, 2), &imp.layouts);
         DbEndRows(&rows);
-        if (same) {
+        const long next = reader.lineNumber + 1;
+        const long cut = reader.keyboardOpen ? reader.keyboard.line : next;
+        if (same && (!reader.inRun || ResumePacking(db, &imp, reader.run, cut))) {
             from = read;
-            const long next = reader.lineNumber + 1;
-            ok = DeleteFrom(db, imp.fileId, reader.keyboardOpen ? reader.keyboard.line : next,
-                            reader.inRun ? reader.run.line : next, next);
+            ok = DeleteFrom(db, imp.fileId, cut, reader.inRun ? reader.run.line : next, next);
         } else {
             StartLogReader(&reader, events, path);
             imp.layouts.clear();
@@ -595,26 +648,22 @@ int ImportLog(ResultsStore* store, const char* path, FILE* warnings, char* error
     if (result == -1) {
         Copy(error, errorSize, db->error);
     }
-    DbBulkEnd(&imp.keyboards);
+    DbBulkEnd(&imp.keyboards, false);
     DbExec(db, "ROLLBACK");
     return result;
 }
 
-int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial, bool everyColumn,
-                char* error, size_t errorSize) {
+int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial, char* error,
+                size_t errorSize) {
     StoreDb* db = &store->db;
     FileReplay f;
     f.events = &events;
-    f.everyColumn = everyColumn && serial == nullptr;
-    // One snapshot for the whole report, while imports may go on. All keyboards are read
-    // in key order, never sorted; those of one serial number are found by its index.
-    const bool lite = db->kind == kStoreSqlite;
+    // One snapshot for the whole report, while imports may go on. The tests of one serial
+    // number are found by its index.
     const bool ok =
-        DbExec(db, lite ? "BEGIN"
-                   : serial != nullptr
-                       ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off"
-                       : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off;"
-                         " SET LOCAL enable_sort = off") &&
+        DbExec(db, db->kind == kStoreSqlite ? "BEGIN"
+                                            : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;"
+                                              " SET LOCAL jit = off") &&
         Replay(db, &f, serial) && DbExec(db, "COMMIT");
     if (!ok) {
         Copy(error, errorSize, db->error);

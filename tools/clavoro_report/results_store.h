@@ -30,8 +30,7 @@ int ImportLog(ResultsStore* store, const char* path, FILE* warnings, char* error
 
 // Hands everything in the store to the events, log by log in order of first import and
 // line by line, as reading the logs would have; with a serial number, only the tests of
-// that serial number and their runs. Without everyColumn a keyboard's layout, version
-// and revision, which only the CSV shows, are left empty. 1 done, 0 the store failed
-// (why in error).
-int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial, bool everyColumn,
-                char* error, size_t errorSize);
+// that serial number and their runs, without the columns only the CSV shows. 1 done, 0
+// the store failed (why in error).
+int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial, char* error,
+                size_t errorSize);

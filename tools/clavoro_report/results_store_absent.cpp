@@ -15,6 +15,6 @@ int ImportLog(ResultsStore*, const char*, FILE*, char*, size_t) {
     return -1;
 }
 
-int ReplayStore(ResultsStore*, const LogEvents&, const char*, bool, char*, size_t) {
+int ReplayStore(ResultsStore*, const LogEvents&, const char*, char*, size_t) {
     return 0;
 }

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr size_t kCopyChunk = 1 << 20; // COPY data sent in pieces of about this size
+constexpr size_t kCopyChunk = 1 << 16; // COPY data sent in pieces of about this size
 // SQLite writes this many rows with one INSERT: a statement run per row costs more than
 // the row itself.
 constexpr int kBulkRows = 64;
@@ -96,58 +96,23 @@ int SendCopy(DbBulk* bulk) {
     return 1;
 }
 
-// Cuts a COPY text row into its fields in place, undoing the escapes.
-void SplitCopyRow(DbRows* rows, int length) {
-    rows->fields.clear();
-    char* p = rows->copyRow;
-    char* end = p + length;
-    if (end > p && end[-1] == '\n') {
-        --end;
-    }
-    for (;;) {
-        char* field = p;
-        char* out = p;
-        while (p < end && *p != '\t') {
-            char c = *p++;
-            if (c == '\\' && p < end) {
-                c = *p++;
-                c = c == 't'   ? '\t'
-                    : c == 'n' ? '\n'
-                    : c == 'r' ? '\r'
-                    : c == 'b' ? '\b'
-                    : c == 'f' ? '\f'
-                    : c == 'v' ? '\v'
-                    : c == 'N' ? 0
-                               : c;
-                if (c == 0) {
-                    field = nullptr;
-                    continue;
-                }
-            }
-            *out++ = c;
-        }
-        if (field != nullptr) {
-            *out = 0;
-        }
-        rows->fields.push_back(field);
-        if (p >= end) {
-            return;
-        }
-        *p++ = 0;
-    }
-}
-
 // Writes the first `rows` rows waiting with `insert`, an INSERT of that many rows. A text
 // waits in the buffer with its NUL; the values hold where it starts, -1 for NULL.
 int InsertWaiting(DbBulk* bulk, sqlite3_stmt* insert, int first, int rows) {
-    const int columns = bulk->numbers + bulk->texts;
+    const int columns = bulk->numbers + bulk->texts + (bulk->blob ? 1 : 0);
     int rc = SQLITE_OK;
     for (int i = 0; i < rows * columns && rc == SQLITE_OK; ++i) {
         const long long v = bulk->values[static_cast<size_t>(first * columns + i)];
-        rc = i % columns < bulk->numbers ? sqlite3_bind_int64(insert, i + 1, v)
-             : v < 0
-                 ? sqlite3_bind_null(insert, i + 1)
-                 : sqlite3_bind_text(insert, i + 1, bulk->buffer.c_str() + v, -1, SQLITE_STATIC);
+        const int column = i % columns;
+        if (column < bulk->numbers || v < 0) {
+            rc = v < 0 ? sqlite3_bind_null(insert, i + 1) : sqlite3_bind_int64(insert, i + 1, v);
+        } else if (column < bulk->numbers + bulk->texts) {
+            rc = sqlite3_bind_text(insert, i + 1, bulk->buffer.c_str() + v, -1, SQLITE_STATIC);
+        } else {
+            rc = sqlite3_bind_blob64(insert, i + 1, bulk->buffer.data() + v,
+                                     bulk->blobSizes[static_cast<size_t>(first + i / columns)],
+                                     SQLITE_STATIC);
+        }
     }
     if (rc == SQLITE_OK) {
         rc = sqlite3_step(insert);
@@ -260,21 +225,6 @@ int DbQuery(StoreDb* db, DbRows* rows, const char* sql, const SqlValue* params, 
     return 1;
 }
 
-int DbStream(StoreDb* db, DbRows* rows, const char* sql) {
-    if (db->kind == kStoreSqlite) {
-        return DbQuery(db, rows, sql, nullptr, 0);
-    }
-    rows->db = db;
-    const std::string copy = std::string("COPY (") + sql + ") TO STDOUT";
-    PGresult* result = PQexec(db->pg, copy.c_str());
-    if (PQresultStatus(result) != PGRES_COPY_OUT) {
-        return FailResult(db, result, "query");
-    }
-    PQclear(result);
-    rows->copying = true;
-    return 1;
-}
-
 int DbNext(DbRows* rows) {
     if (rows->ended) {
         return 0;
@@ -288,37 +238,13 @@ int DbNext(DbRows* rows) {
         Fail(rows->db, "reading rows");
         return -1;
     }
-    if (!rows->copying) {
-        rows->ended = ++rows->row >= rows->rows;
-        return rows->ended ? 0 : 1;
-    }
-    PQfreemem(rows->copyRow);
-    rows->copyRow = nullptr;
-    const int length = PQgetCopyData(rows->db->pg, &rows->copyRow, 0);
-    if (length > 0) {
-        SplitCopyRow(rows, length);
-        return 1;
-    }
-    // The end of the rows: the COPY's own result, then the null that ends it.
-    rows->ended = true;
-    rows->copying = false;
-    int ok = length == -1;
-    while (PGresult* result = PQgetResult(rows->db->pg)) {
-        if (ok && PQresultStatus(result) != PGRES_COMMAND_OK) {
-            ok = FailResult(rows->db, result, "reading rows");
-        } else {
-            PQclear(result);
-        }
-    }
-    return ok ? 0 : -1;
+    rows->ended = ++rows->row >= rows->rows;
+    return rows->ended ? 0 : 1;
 }
 
 const char* DbText(DbRows* rows, int column) {
     if (rows->stmt != nullptr) {
         return reinterpret_cast<const char*>(sqlite3_column_text(rows->stmt, column));
-    }
-    if (rows->copyRow != nullptr) {
-        return column < static_cast<int>(rows->fields.size()) ? rows->fields[column] : nullptr;
     }
     return PQgetisnull(rows->result, rows->row, column)
                ? nullptr
@@ -361,28 +287,25 @@ std::string DbBlob(DbRows* rows, int column) {
 }
 
 void DbEndRows(DbRows* rows) {
-    // A COPY left before its end is read to its end: the connection takes nothing else.
-    while (rows->copying && DbNext(rows) == 1) {
-    }
     if (rows->stmt != nullptr) {
         sqlite3_finalize(rows->stmt);
     }
     PQclear(rows->result);
-    PQfreemem(rows->copyRow);
     rows->stmt = nullptr;
     rows->result = nullptr;
-    rows->copyRow = nullptr;
     rows->ended = false;
 }
 
 int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int numbers,
-                int texts) {
+                int texts, bool blob) {
     bulk->db = db;
     bulk->numbers = numbers;
     bulk->texts = texts;
+    bulk->blob = blob;
     bulk->insert = bulk->oneRow = nullptr;
     bulk->buffer.clear();
     bulk->values.clear();
+    bulk->blobSizes.clear();
     bulk->rows = 0;
     bulk->open = false;
     std::string sql;
@@ -395,11 +318,14 @@ int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* column
         PQclear(result);
     } else {
         std::string row = "(?";
-        for (int i = 1; i < numbers + texts; ++i) {
+        for (int i = 1; i < numbers + texts + (blob ? 1 : 0); ++i) {
             row += ", ?";
         }
         row += ")";
-        sql = std::string("INSERT INTO ") + table + " (" + columns + ") VALUES " + row;
+        // A row refused ends the whole transaction, as the import is given up anyway; so a
+        // statement of many rows needs no journal of its own to be undone alone (with
+        // 64 KiB pages that journal would copy each page it touches).
+        sql = std::string("INSERT OR ROLLBACK INTO ") + table + " (" + columns + ") VALUES " + row;
         const std::string one = sql;
         for (int i = 1; i < kBulkRows; ++i) {
             sql += ", " + row;
@@ -414,7 +340,8 @@ int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* column
     return 1;
 }
 
-int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts) {
+int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts,
+              const std::string* blob) {
     if (bulk->insert == nullptr) {
         for (int i = 0; i < bulk->numbers; ++i) {
             char digits[24];
@@ -425,7 +352,17 @@ int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts) 
         }
         for (int i = 0; i < bulk->texts; ++i) {
             AppendCopyField(&bulk->buffer, texts[i]);
-            bulk->buffer.push_back(i + 1 < bulk->texts ? '\t' : '\n');
+            bulk->buffer.push_back(i + 1 < bulk->texts || bulk->blob ? '\t' : '\n');
+        }
+        if (bulk->blob) {
+            // bytea in hex, its backslash escaped for COPY
+            static const char kHex[] = "0123456789abcdef";
+            bulk->buffer.append("\\\\x");
+            for (const char c : *blob) {
+                bulk->buffer.push_back(kHex[static_cast<unsigned char>(c) >> 4]);
+                bulk->buffer.push_back(kHex[c & 15]);
+            }
+            bulk->buffer.push_back('\n');
         }
         return bulk->buffer.size() < kCopyChunk || SendCopy(bulk);
     }
@@ -439,24 +376,30 @@ int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts) 
             bulk->buffer.append(texts[i], std::strlen(texts[i]) + 1);
         }
     }
+    if (bulk->blob) {
+        bulk->values.push_back(static_cast<long long>(bulk->buffer.size()));
+        bulk->buffer.append(*blob);
+        bulk->blobSizes.push_back(blob->size());
+    }
     if (++bulk->rows < kBulkRows) {
         return 1;
     }
     const int ok = InsertWaiting(bulk, bulk->insert, 0, kBulkRows);
     bulk->rows = 0;
     bulk->values.clear();
+    bulk->blobSizes.clear();
     bulk->buffer.clear();
     return ok;
 }
 
-int DbBulkEnd(DbBulk* bulk) {
+int DbBulkEnd(DbBulk* bulk, bool write) {
     if (!bulk->open) {
         return 1;
     }
     bulk->open = false;
     if (bulk->insert != nullptr) {
         int ok = 1;
-        for (int r = 0; r < bulk->rows && ok; ++r) {
+        for (int r = 0; r < bulk->rows && ok && write; ++r) {
             ok = InsertWaiting(bulk, bulk->oneRow, r, 1);
         }
         sqlite3_finalize(bulk->insert);
@@ -464,7 +407,7 @@ int DbBulkEnd(DbBulk* bulk) {
         bulk->insert = bulk->oneRow = nullptr;
         return ok;
     }
-    int ok = SendCopy(bulk);
+    int ok = write && SendCopy(bulk);
     if (PQputCopyEnd(bulk->db->pg, ok ? nullptr : "abandoned") != 1) {
         ok = ok && Fail(bulk->db, "ending the rows");
     }

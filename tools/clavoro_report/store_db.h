@@ -39,20 +39,15 @@ void CloseStoreDb(StoreDb* db);
 // Runs one statement; 1 on success.
 int DbExec(StoreDb* db, const char* sql, const SqlValue* params = nullptr, int count = 0);
 
-// Rows of a query, read one at a time. A streamed query takes no parameters: PostgreSQL
-// sends its rows by COPY, with no other statement on the connection until they end.
+// Rows of a query, read one at a time.
 struct DbRows {
     StoreDb* db;
     sqlite3_stmt* stmt;
     pg_result* result;
     int row, rows;
-    bool copying;
-    char* copyRow;             // the COPY row being read, its fields cut apart in place
-    std::vector<char*> fields; // null for NULL
     bool ended;
 };
 int DbQuery(StoreDb* db, DbRows* rows, const char* sql, const SqlValue* params, int count);
-int DbStream(StoreDb* db, DbRows* rows, const char* sql);
 // 1 with a row to read, 0 at the end, -1 on failure.
 int DbNext(DbRows* rows);
 // A column of the current row as text, null for NULL.
@@ -66,19 +61,24 @@ void DbEndRows(DbRows* rows);
 
 // Rows written in bulk into one table: COPY for PostgreSQL, prepared INSERTs of many rows
 // for SQLite. While one is open no other statement may run on the connection.
-// The first `numbers` columns are integers, the others texts.
+// The first `numbers` columns are integers, then `texts` texts, then with `blob` a blob.
 struct DbBulk {
     StoreDb* db;
     int numbers, texts;
+    bool blob;
     sqlite3_stmt* insert;          // SQLite: an INSERT of many rows at once
     sqlite3_stmt* oneRow;          // and one of a row, for those left at the end
     std::string buffer;            // COPY data not yet sent; SQLite: the texts of the rows waiting
     std::vector<long long> values; // SQLite: the rows waiting, a text as its start in buffer
+    std::vector<size_t> blobSizes; // SQLite: of the rows waiting
     int rows;                      // SQLite: how many rows wait
     bool open;
 };
 int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int numbers,
-                int texts);
-// One row: its integers, then its texts (a null one for NULL).
-int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts);
-int DbBulkEnd(DbBulk* bulk);
+                int texts, bool blob = false);
+// One row: its integers, then its texts (a null one for NULL), then its blob.
+int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts,
+              const std::string* blob = nullptr);
+// Writes the rows that wait and ends; without `write` they are dropped, since the
+// transaction they belong to failed (SQLite may have ended it already).
+int DbBulkEnd(DbBulk* bulk, bool write = true);
