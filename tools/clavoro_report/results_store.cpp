@@ -402,10 +402,10 @@ bool ReplayRuns(StoreDb* db, FileReplay* f) {
     return true;
 }
 
-// Loads a log's runs, with their keyboards and its damaged lines unless only one serial
-// number is asked for.
+// Loads a log's runs; whole, also their keyboards and the log's damaged lines, which the
+// tests of one serial number do without.
 bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char* source,
-               bool damaged) {
+               bool whole) {
     f->fileId = fileId;
     f->source = source;
     f->runs.clear();
@@ -418,13 +418,11 @@ bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char
     SetField(f->keyboard.file, sizeof f->keyboard.file, source);
     const SqlValue param = SqlText(fileId.c_str());
     DbRows rows{};
-    bool ok = DbQuery(db, &rows,
-                      damaged ? "SELECT line, run_date, date_text, program, os, operator, product,"
-                                " batch, layouts, packed_keyboards FROM runs WHERE file_id = $1"
-                                " ORDER BY line"
-                              : "SELECT line, run_date, date_text, program, os, operator, product,"
-                                " batch, layouts, '' FROM runs WHERE file_id = $1 ORDER BY line",
-                      &param, 1);
+    const std::string sql =
+        std::string("SELECT line, run_date, date_text, program, os, operator, product, batch,"
+                    " layouts, ") +
+        (whole ? "packed_keyboards" : "''") + " FROM runs WHERE file_id = $1 ORDER BY line";
+    bool ok = DbQuery(db, &rows, sql.c_str(), &param, 1);
     int next = 0;
     while (ok && (next = DbNext(&rows)) == 1) {
         f->runs.emplace_back();
@@ -444,7 +442,7 @@ bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char
     }
     DbEndRows(&rows);
     ok = ok && next == 0;
-    if (ok && damaged) {
+    if (ok && whole) {
         ok = DbQuery(db, &rows,
                      "SELECT line, text FROM damaged_lines WHERE file_id = $1 ORDER BY line",
                      &param, 1);
@@ -531,6 +529,12 @@ int OpenResultsStore(const char* where, ResultsStore** store, char* error, size_
         schema = (lite ? "BEGIN IMMEDIATE;" : "BEGIN; SELECT pg_advisory_xact_lock(2029);") +
                  schema + "COMMIT";
         ok = DbExec(db, schema.c_str()) != 0;
+    }
+    // A store made before runs held their keyboards cannot be read by this version.
+    if (ok && !DbExec(db, "SELECT packed_keyboards FROM runs WHERE 1 = 0")) {
+        Copy(db->error, sizeof db->error,
+             "the store was made by an earlier clavoro-report: import the logs into a new store");
+        ok = false;
     }
     if (!ok) {
         Copy(error, errorSize, db->error);
