@@ -525,10 +525,23 @@ int OpenResultsStore(const char* where, ResultsStore** store, char* error, size_
                                 " EXTERNAL;");
         schema = Replace(schema, "{view}",
                          lite ? "CREATE VIEW IF NOT EXISTS" : "CREATE OR REPLACE VIEW");
-        // Two first uses at once create the tables once.
-        schema = (lite ? "BEGIN IMMEDIATE;" : "BEGIN; SELECT pg_advisory_xact_lock(2029);") +
-                 schema + "COMMIT";
-        ok = DbExec(db, schema.c_str()) != 0;
+        // Two first uses at once create the tables once: the second finds the view made
+        // (running the schema again would lock tables the first may be importing into).
+        DbRows rows{};
+        ok = DbExec(db, lite ? "BEGIN IMMEDIATE" : "BEGIN; SELECT pg_advisory_xact_lock(2029)") &&
+             DbQuery(db, &rows,
+                     lite ? "SELECT count(*) FROM sqlite_master WHERE name = 'keyboards'"
+                          : "SELECT count(*) FROM pg_class WHERE oid = to_regclass('keyboards')",
+                     nullptr, 0) &&
+             DbNext(&rows) == 1;
+        const bool made = ok && DbNumber(&rows, 0) > 0;
+        DbEndRows(&rows);
+        ok = ok && (made || DbExec(db, schema.c_str())) && DbExec(db, "COMMIT");
+        if (!ok) {
+            const std::string why = db->error;
+            DbExec(db, "ROLLBACK");
+            Copy(db->error, sizeof db->error, why.c_str());
+        }
     }
     // A store made before runs held their keyboards cannot be read by this version.
     if (ok && !DbExec(db, "SELECT packed_keyboards FROM runs WHERE 1 = 0")) {
