@@ -14,6 +14,9 @@ constexpr size_t kCopyChunk = 1 << 16; // COPY data sent in pieces of about this
 // SQLite writes this many rows with one INSERT: a statement run per row costs more than
 // the row itself.
 constexpr int kBulkRows = 64;
+// SQLite rows go to the writer thread in batches of this many, at most this many waiting.
+constexpr int kHandOverRows = 16 * kBulkRows;
+constexpr size_t kBatchesWaiting = 4;
 
 int Fail(StoreDb* db, const char* what) {
     const char* why = db->kind == kStoreSqlite ? sqlite3_errmsg(db->lite) : PQerrorMessage(db->pg);
@@ -88,29 +91,28 @@ void AppendCopyField(std::string* out, const char* text) {
 }
 
 int SendCopy(DbBulk* bulk) {
-    if (!bulk->buffer.empty() && PQputCopyData(bulk->db->pg, bulk->buffer.data(),
-                                               static_cast<int>(bulk->buffer.size())) != 1) {
+    if (!bulk->copy.empty() &&
+        PQputCopyData(bulk->db->pg, bulk->copy.data(), static_cast<int>(bulk->copy.size())) != 1) {
         return Fail(bulk->db, "sending rows");
     }
-    bulk->buffer.clear();
+    bulk->copy.clear();
     return 1;
 }
 
-// Writes the first `rows` rows waiting with `insert`, an INSERT of that many rows. A text
-// waits in the buffer with its NUL; the values hold where it starts, -1 for NULL.
-int InsertWaiting(DbBulk* bulk, sqlite3_stmt* insert, int first, int rows) {
+// Writes `rows` rows of the batch from `first` on with `insert`, an INSERT of that many.
+int InsertWaiting(DbBulk* bulk, const DbBatch& batch, sqlite3_stmt* insert, int first, int rows) {
     const int columns = bulk->numbers + bulk->texts + (bulk->blob ? 1 : 0);
     int rc = SQLITE_OK;
     for (int i = 0; i < rows * columns && rc == SQLITE_OK; ++i) {
-        const long long v = bulk->values[static_cast<size_t>(first * columns + i)];
+        const long long v = batch.values[static_cast<size_t>(first * columns + i)];
         const int column = i % columns;
         if (column < bulk->numbers || v < 0) {
             rc = v < 0 ? sqlite3_bind_null(insert, i + 1) : sqlite3_bind_int64(insert, i + 1, v);
         } else if (column < bulk->numbers + bulk->texts) {
-            rc = sqlite3_bind_text(insert, i + 1, bulk->buffer.c_str() + v, -1, SQLITE_STATIC);
+            rc = sqlite3_bind_text(insert, i + 1, batch.texts.c_str() + v, -1, SQLITE_STATIC);
         } else {
-            rc = sqlite3_bind_blob64(insert, i + 1, bulk->buffer.data() + v,
-                                     bulk->blobSizes[static_cast<size_t>(first + i / columns)],
+            rc = sqlite3_bind_blob64(insert, i + 1, batch.texts.data() + v,
+                                     batch.blobSizes[static_cast<size_t>(first + i / columns)],
                                      SQLITE_STATIC);
         }
     }
@@ -119,6 +121,62 @@ int InsertWaiting(DbBulk* bulk, sqlite3_stmt* insert, int first, int rows) {
     }
     sqlite3_reset(insert);
     return rc == SQLITE_DONE || Fail(bulk->db, "writing a row");
+}
+
+// The writer thread: inserts the batches handed over until the bulk ends, and drops them
+// once one failed.
+void WriteBatches(DbBulk* bulk) {
+    std::unique_lock<std::mutex> hold(bulk->lock);
+    for (;;) {
+        bulk->changed.wait(hold, [bulk] { return !bulk->full.empty() || bulk->ending; });
+        if (bulk->full.empty()) {
+            return;
+        }
+        const DbBatch batch = std::move(bulk->full.front());
+        bulk->full.pop_front();
+        bulk->changed.notify_all();
+        bool ok = !bulk->writeFailed;
+        hold.unlock();
+        for (int first = 0; ok && first < batch.rows; first += kBulkRows) {
+            ok = InsertWaiting(bulk, batch, bulk->insert, first, kBulkRows) != 0;
+        }
+        hold.lock();
+        bulk->writeFailed = bulk->writeFailed || !ok;
+    }
+}
+
+// Hands the batch gathered to the writer, started with the first; 0 once it failed.
+int HandOver(DbBulk* bulk) {
+    if (!bulk->writer.joinable()) {
+        bulk->ending = bulk->writeFailed = false;
+        bulk->writer = std::thread(WriteBatches, bulk);
+    }
+    std::unique_lock<std::mutex> hold(bulk->lock);
+    bulk->changed.wait(hold,
+                       [bulk] { return bulk->full.size() < kBatchesWaiting || bulk->writeFailed; });
+    if (bulk->writeFailed) {
+        return 0;
+    }
+    bulk->full.push_back(std::move(bulk->filling));
+    bulk->filling = DbBatch{};
+    bulk->changed.notify_all();
+    return 1;
+}
+
+// Ends the writer when there is one, after the batches handed over (dropped without
+// `write`); 0 when it failed.
+int StopWriter(DbBulk* bulk, bool write) {
+    if (!bulk->writer.joinable()) {
+        return 1;
+    }
+    {
+        const std::lock_guard<std::mutex> hold(bulk->lock);
+        bulk->writeFailed = bulk->writeFailed || !write;
+        bulk->ending = true;
+    }
+    bulk->changed.notify_all();
+    bulk->writer.join();
+    return bulk->writeFailed ? 0 : 1;
 }
 
 } // namespace
@@ -303,10 +361,8 @@ int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* column
     bulk->texts = texts;
     bulk->blob = blob;
     bulk->insert = bulk->oneRow = nullptr;
-    bulk->buffer.clear();
-    bulk->values.clear();
-    bulk->blobSizes.clear();
-    bulk->rows = 0;
+    bulk->copy.clear();
+    bulk->filling = DbBatch{};
     bulk->open = false;
     std::string sql;
     if (db->kind == kStorePostgres) {
@@ -347,49 +403,42 @@ int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts,
             char digits[24];
             const std::to_chars_result end =
                 std::to_chars(digits, digits + sizeof digits, numbers[i]);
-            bulk->buffer.append(digits, end.ptr);
-            bulk->buffer.push_back('\t');
+            bulk->copy.append(digits, end.ptr);
+            bulk->copy.push_back('\t');
         }
         for (int i = 0; i < bulk->texts; ++i) {
-            AppendCopyField(&bulk->buffer, texts[i]);
-            bulk->buffer.push_back(i + 1 < bulk->texts || bulk->blob ? '\t' : '\n');
+            AppendCopyField(&bulk->copy, texts[i]);
+            bulk->copy.push_back(i + 1 < bulk->texts || bulk->blob ? '\t' : '\n');
         }
         if (bulk->blob) {
             // bytea in hex, its backslash escaped for COPY
             static const char kHex[] = "0123456789abcdef";
-            bulk->buffer.append("\\\\x");
+            bulk->copy.append("\\\\x");
             for (const char c : *blob) {
-                bulk->buffer.push_back(kHex[static_cast<unsigned char>(c) >> 4]);
-                bulk->buffer.push_back(kHex[c & 15]);
+                bulk->copy.push_back(kHex[static_cast<unsigned char>(c) >> 4]);
+                bulk->copy.push_back(kHex[c & 15]);
             }
-            bulk->buffer.push_back('\n');
+            bulk->copy.push_back('\n');
         }
-        return bulk->buffer.size() < kCopyChunk || SendCopy(bulk);
+        return bulk->copy.size() < kCopyChunk || SendCopy(bulk);
     }
+    DbBatch& batch = bulk->filling;
     for (int i = 0; i < bulk->numbers; ++i) {
-        bulk->values.push_back(numbers[i]);
+        batch.values.push_back(numbers[i]);
     }
     for (int i = 0; i < bulk->texts; ++i) {
-        bulk->values.push_back(texts[i] == nullptr ? -1
-                                                   : static_cast<long long>(bulk->buffer.size()));
+        batch.values.push_back(texts[i] == nullptr ? -1
+                                                   : static_cast<long long>(batch.texts.size()));
         if (texts[i] != nullptr) {
-            bulk->buffer.append(texts[i], std::strlen(texts[i]) + 1);
+            batch.texts.append(texts[i], std::strlen(texts[i]) + 1);
         }
     }
     if (bulk->blob) {
-        bulk->values.push_back(static_cast<long long>(bulk->buffer.size()));
-        bulk->buffer.append(*blob);
-        bulk->blobSizes.push_back(blob->size());
+        batch.values.push_back(static_cast<long long>(batch.texts.size()));
+        batch.texts.append(*blob);
+        batch.blobSizes.push_back(blob->size());
     }
-    if (++bulk->rows < kBulkRows) {
-        return 1;
-    }
-    const int ok = InsertWaiting(bulk, bulk->insert, 0, kBulkRows);
-    bulk->rows = 0;
-    bulk->values.clear();
-    bulk->blobSizes.clear();
-    bulk->buffer.clear();
-    return ok;
+    return ++batch.rows < kHandOverRows || HandOver(bulk);
 }
 
 int DbBulkEnd(DbBulk* bulk, bool write) {
@@ -398,10 +447,16 @@ int DbBulkEnd(DbBulk* bulk, bool write) {
     }
     bulk->open = false;
     if (bulk->insert != nullptr) {
-        int ok = 1;
-        for (int r = 0; r < bulk->rows && ok && write; ++r) {
-            ok = InsertWaiting(bulk, bulk->oneRow, r, 1);
+        int ok = StopWriter(bulk, write);
+        const DbBatch& left = bulk->filling;
+        int first = 0;
+        for (; write && ok && first + kBulkRows <= left.rows; first += kBulkRows) {
+            ok = InsertWaiting(bulk, left, bulk->insert, first, kBulkRows);
         }
+        for (; write && ok && first < left.rows; ++first) {
+            ok = InsertWaiting(bulk, left, bulk->oneRow, first, 1);
+        }
+        bulk->filling = DbBatch{};
         sqlite3_finalize(bulk->insert);
         sqlite3_finalize(bulk->oneRow);
         bulk->insert = bulk->oneRow = nullptr;

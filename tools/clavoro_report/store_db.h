@@ -3,8 +3,12 @@
 // rows written in bulk. The SQL is the same for both but for the types of the schema
 // and what StoreSql names; parameters are written $1, $2, ... in order of first use.
 #pragma once
+#include <condition_variable>
 #include <cstddef>
+#include <deque>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct sqlite3;
@@ -59,19 +63,33 @@ long DbNumber(DbRows* rows, int column);
 std::string DbBlob(DbRows* rows, int column);
 void DbEndRows(DbRows* rows);
 
+// SQLite rows waiting to be inserted: a text waits in `texts` with its NUL, a blob there
+// too with its size in blobSizes; the values hold the numbers and where each text or
+// blob starts (-1 for NULL).
+struct DbBatch {
+    std::vector<long long> values;
+    std::string texts;
+    std::vector<size_t> blobSizes;
+    int rows = 0;
+};
+
 // Rows written in bulk into one table: COPY for PostgreSQL, prepared INSERTs of many rows
-// for SQLite. While one is open no other statement may run on the connection.
+// for SQLite, by a thread of their own once there are many, so that the log is read on
+// meanwhile. While one is open no other statement may run on the connection.
 // The first `numbers` columns are integers, then `texts` texts, then with `blob` a blob.
 struct DbBulk {
     StoreDb* db;
     int numbers, texts;
     bool blob;
-    sqlite3_stmt* insert;          // SQLite: an INSERT of many rows at once
-    sqlite3_stmt* oneRow;          // and one of a row, for those left at the end
-    std::string buffer;            // COPY data not yet sent; SQLite: the texts of the rows waiting
-    std::vector<long long> values; // SQLite: the rows waiting, a text as its start in buffer
-    std::vector<size_t> blobSizes; // SQLite: of the rows waiting
-    int rows;                      // SQLite: how many rows wait
+    std::string copy;     // PostgreSQL: COPY data not yet sent
+    sqlite3_stmt* insert; // SQLite: an INSERT of many rows at once
+    sqlite3_stmt* oneRow; // and one of a row, for those left at the end
+    DbBatch filling;      // SQLite: the rows being gathered
+    std::thread writer;   // SQLite: inserts the full batches
+    std::mutex lock;      // over what follows
+    std::condition_variable changed;
+    std::deque<DbBatch> full;
+    bool ending, writeFailed;
     bool open;
 };
 int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int numbers,
