@@ -460,7 +460,7 @@ void EndFile(FileReplay* f) {
     EndOpenRun(f);
 }
 
-// Every log in order of first import, each with its keyboards streamed in line order; for
+// Every log in order of first import, each with its runs' keyboards in line order; for
 // one serial number only the logs that tested it, and only its tests, found by its index.
 bool Replay(StoreDb* db, FileReplay* f, const char* serial) {
     std::vector<std::pair<std::string, std::string>> files;
