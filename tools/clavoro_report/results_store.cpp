@@ -302,7 +302,7 @@ bool ResumePacking(StoreDb* db, Importer* imp, const RunHeader& run, long cut) {
 // One log's runs and damaged lines, handed on in line order between its keyboards.
 struct FileReplay {
     const LogEvents* events;
-    std::string fileId, source;
+    std::string source;
     std::vector<PendingRun> runs;
     std::vector<std::pair<long, std::string>> damaged;
     size_t nextRun, nextDamaged;
@@ -406,7 +406,6 @@ bool ReplayRuns(StoreDb* db, FileReplay* f) {
 // tests of one serial number do without.
 bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char* source,
                bool whole) {
-    f->fileId = fileId;
     f->source = source;
     f->runs.clear();
     f->damaged.clear();
