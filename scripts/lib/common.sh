@@ -8,7 +8,7 @@ CLAVORO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 CLAVORO_NATIVE_PACKAGES=(g++ cmake make libgtest-dev libgmock-dev googletest libbenchmark-dev
     valgrind nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql sqlite3)
 CLAVORO_OTHER_PACKAGES=(clang libclang-rt-14-dev g++-mingw-w64-x86-64 mingw-w64 wine wine64 xvfb
-    x11-utils xdotool imagemagick)
+    x11-utils xdotool imagemagick wixl msitools osslsigncode openssl)
 
 # Installs those of the packages named (all of them when none are) that are missing.
 ensure_packages() {
@@ -38,6 +38,23 @@ build_windows() {
         -DCMAKE_TOOLCHAIN_FILE="$CLAVORO_ROOT/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$CLAVORO_ROOT/build/windows" -j "$(nproc)"
+}
+
+# A throwaway self-signed code-signing certificate in the folder given, for a build that
+# signs as a release would: exports CLAVORO_SIGN_PFX and CLAVORO_SIGN_PASSWORD for the
+# build, and CLAVORO_TEST_SIGN_CA, the certificate alone, the root the tests verify against.
+make_test_certificate() {
+    local dir=$1 password
+    password=$(openssl rand -hex 12)
+    mkdir -p "$dir"
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Clavoro test signing/O=Orvane" \
+        -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature \
+        -keyout "$dir/key.pem" -out "$dir/certificate.pem" >/dev/null 2>&1 &&
+        openssl pkcs12 -export -inkey "$dir/key.pem" -in "$dir/certificate.pem" \
+            -out "$dir/signing.pfx" -passout "pass:$password" || return 1
+    rm -f "$dir/key.pem"
+    export CLAVORO_SIGN_PFX="$dir/signing.pfx" CLAVORO_SIGN_PASSWORD="$password"
+    export CLAVORO_TEST_SIGN_CA="$dir/certificate.pem"
 }
 
 # Starts a private Xvfb and sets DISPLAY; stop_xvfb ends it.
