@@ -92,7 +92,7 @@ fi
 # ---- the package ----
 # One component per file, its identifiers made from the file's path, so that the same
 # file has the same component in every build.
-printf "$root/%s\n" "${relative[@]}" | sort |
+printf '%s\n' "${relative[@]/#/$root/}" | sort |
     wixl-heat -p "$root/" --component-group ProgramFiles --var var.SourceDir \
         --directory-ref INSTALLDIR >"$work/files.wxs"
 # wixl finds a source file only by a relative path: it runs in the program folder.
