@@ -123,6 +123,11 @@ done
 check "the program folder is recorded" \
     test "$(value_of "$work/settings.txt" "" InstallFolder)" = "$folder"
 
+echo "Installed into $(windows_path "$program_dir"):"
+(cd "$program_dir" && find . -type f | sort | sed 's|^\./|  |')
+echo "Start menu entry: $(windows_path "$link")"
+echo "Uninstall entry: $entries"
+
 # ---- 3. no downgrade ----
 msiexec /i "$(windows_path "$older")" >/dev/null 2>&1
 check "the older package is refused over the newer one" \
@@ -142,6 +147,9 @@ check "the station settings are kept" test "$(value_of "$work/settings.txt" Stat
 check "the program folder's record is gone" \
     test -z "$(value_of "$work/settings.txt" "" InstallFolder)"
 check "the log in the data folder is kept" test -f "$log_kept"
+echo "Left after msiexec /x:"
+find "$program_dir" "$data_dir" 2>/dev/null | sed "s|^$drive_c/|  C:/|"
+sed 's/^/  /' "$work/settings.txt"
 
 [ $failed -eq 0 ] && echo "installer: install, upgrade, refused downgrade and uninstall as expected"
 exit $failed
