@@ -23,6 +23,10 @@ struct RawKeyRecord {
 constexpr uint16_t kRawKeyBreak = 1; // a release
 constexpr uint16_t kRawKeyE0 = 2;    // an extended key
 constexpr uint16_t kRawKeyE1 = 4;    // Pause
+// A record of no key message: a fake shift around a navigation key, or a key of no virtual-key
+// code (VKey 255); a keyboard's overrun (too many keys at once) has make code 255.
+constexpr uint16_t kNoVirtualKey = 0xFF;
+constexpr uint16_t kOverrunMakeCode = 0xFF;
 
 // Records waiting for their key message; a record older than kStaleRecordMs than the
 // message being matched belongs to a key whose message never came here.
@@ -32,12 +36,14 @@ constexpr int32_t kStaleRecordMs = 1000;
 struct KeyboardUnderTest {
     RawKeyRecord pending[kPendingRecords]; // oldest first
     int pendingCount;
+    RawKeyRecord previous; // the record noted last: Pause's E1 record before its second one
     bool chosen;
     char name[kDeviceNameSize];           // its device name: the same after a replug
+    char container[kDeviceNameSize];      // the system's container id of it; empty: none
     char identity[kKeyboardIdentitySize]; // shown and logged
     int32_t otherKeys;                    // presses not counted since the last choice
     bool logged;                          // batch: this keyboard's Keyboard record is out
-    char loggedName[kDeviceNameSize];     // the device that record names
+    char loggedKeyboard[kDeviceNameSize]; // the container, else the device, it names
 };
 extern KeyboardUnderTest keyboardUnderTest;
 
@@ -56,6 +62,9 @@ void LogKeyboardIfNone();
 // Seams (keyboard_under_test_win32.cpp in the program, a fake in the tests).
 // The device's name (RIDI_DEVICENAME); 0 when the system does not know the handle.
 int RawDeviceName(uint64_t device, char* name, size_t size);
+// The container id the system gives all functions of one physical device ("{...}"); 0 when it
+// gives none (Windows before 7, a device in no container).
+int DeviceContainerId(const char* deviceName, char* id, size_t size);
 // What the HID driver of that device tells; nothing filled for other devices.
 void ReadHidFacts(const char* deviceName, HidFacts* facts);
 // Hands the raw records already waiting in the queue to NoteRawKeyRecord: a key message

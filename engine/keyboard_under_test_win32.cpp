@@ -2,6 +2,9 @@
 // what the HID driver tells of a keyboard.
 #include <windows.h>
 #include <hidsdi.h>
+#include <setupapi.h>
+
+#include <cstdio>
 
 #include "app/app_state.h"
 #include "engine/keyboard_under_test.h"
@@ -97,6 +100,55 @@ int RawDeviceName(uint64_t device, char* name, size_t size) {
     whole[sizeof whole - 1] = 0;
     lstrcpynA(name, whole, static_cast<int>(size));
     return 1;
+}
+
+// The container id: SetupAPI finds the device of the interface the raw input names, and gives
+// its DEVPKEY_Device_ContainerId (Windows 7 and later). setupapi.dll is loaded only with /d.
+int DeviceContainerId(const char* deviceName, char* id, size_t size) {
+    static const HMODULE setupapi = LoadLibraryA("setupapi.dll");
+    const auto create =
+        Find<decltype(&SetupDiCreateDeviceInfoList)>(setupapi, "SetupDiCreateDeviceInfoList");
+    const auto open =
+        Find<decltype(&SetupDiOpenDeviceInterfaceA)>(setupapi, "SetupDiOpenDeviceInterfaceA");
+    const auto detail = Find<decltype(&SetupDiGetDeviceInterfaceDetailA)>(
+        setupapi, "SetupDiGetDeviceInterfaceDetailA");
+    const auto property =
+        Find<decltype(&SetupDiGetDevicePropertyW)>(setupapi, "SetupDiGetDevicePropertyW");
+    const auto destroy =
+        Find<decltype(&SetupDiDestroyDeviceInfoList)>(setupapi, "SetupDiDestroyDeviceInfoList");
+    if (setupapi == nullptr || create == nullptr || open == nullptr || detail == nullptr ||
+        property == nullptr || destroy == nullptr) {
+        return 0;
+    }
+    const HDEVINFO set = create(nullptr, nullptr);
+    if (set == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    // DEVPKEY_Device_ContainerId
+    const DEVPROPKEY containerKey = {
+        {0x8c7ed206, 0x3f8a, 0x4827, {0xb3, 0xab, 0xae, 0x9e, 0x1f, 0xae, 0xfc, 0x6c}}, 2};
+    SP_DEVICE_INTERFACE_DATA face = {};
+    face.cbSize = sizeof face;
+    SP_DEVINFO_DATA device = {};
+    device.cbSize = sizeof device;
+    DEVPROPTYPE type = 0;
+    GUID container = {};
+    const GUID none = {};
+    int found = 0;
+    // The detail call fails for want of room for the path, which is not asked for, and
+    // fills the device all the same.
+    if (open(set, deviceName, 0, &face) &&
+        (detail(set, &face, nullptr, 0, nullptr, &device) || device.DevInst != 0) &&
+        property(set, &device, &containerKey, &type, reinterpret_cast<PBYTE>(&container),
+                 sizeof container, nullptr, 0) &&
+        type == DEVPROP_TYPE_GUID && !IsEqualGUID(container, none)) {
+        const unsigned char* d = container.Data4;
+        found = std::snprintf(id, size, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                              static_cast<unsigned long>(container.Data1), container.Data2,
+                              container.Data3, d[0], d[1], d[2], d[3], d[4], d[5], d[6], d[7]) > 0;
+    }
+    destroy(set);
+    return found;
 }
 
 // hid.dll is loaded only here, with /d, so that the program starts without it.

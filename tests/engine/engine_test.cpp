@@ -171,10 +171,13 @@ class Engine : public ::testing::Test {
     // through the rule, the tested messages on to the engine; "@ms" stamps what follows, "|"
     // is a Clear. A key: "^" for a release, the scan code (also the key code; Caps Lock's is 58,
     // or 255 when the LED test sends it), "+" for E0, "!vk" for E1, "r" for an auto-repeat.
-    // Devices: a, b, r (a's name: a plugged in again), g (no name), p (none: a program's). Gives T
+    // Devices: a, b, r (a's name: a plugged in again), g (no name), c (of a's container, which b is
+    // in none), p (none: a program's). Gives T
     // or - per message (tested or not), the device chosen and the keys not counted.
     std::string Feed(const std::string& script) {
-        fake.deviceNames = {{1, "a VID_000A&PID_0001"}, {2, "b"}, {3, "a VID_000A&PID_0001"}};
+        fake.deviceNames = {
+            {1, "a VID_000A&PID_0001"}, {2, "b"}, {3, "a VID_000A&PID_0001"}, {5, "c"}};
+        fake.containers = {{"a VID_000A&PID_0001", "{1}"}, {"c", "{1}"}};
         std::istringstream in(script);
         std::string t, trail;
         uint32_t time = 0;
@@ -194,7 +197,7 @@ class Engine : public ::testing::Test {
                 const int flags =
                     (up ? kRawKeyBreak : 0) | (e0 ? kRawKeyE0 : 0) | (e1 != t.npos ? kRawKeyE1 : 0);
                 const RawKeyRecord r = {
-                    std::string("pabrg").find(t[colon - 1]), uint16_t(scan), uint16_t(flags),
+                    std::string("pabrgc").find(t[colon - 1]), uint16_t(scan), uint16_t(flags),
                     uint16_t(flags & kRawKeyE1 ? std::stoi(t.substr(e1 + 1)) : 0), time};
                 t[0] == '>' ? fake.queued.push_back(r) : NoteRawKeyRecord(r);
                 continue;
@@ -207,6 +210,30 @@ class Engine : public ::testing::Test {
         }
         const KeyboardUnderTest& k = keyboardUnderTest;
         return trail + " " + (k.chosen ? k.name[0] : '-') + " " + std::to_string(k.otherKeys);
+    }
+    // /d as Windows sends keys, in hexadecimal: a raw record "r" (keyboard a) or "b" (keyboard
+    // b), "^" for a release, "e0"/"e1" for its prefix, the make code, ":" its virtual key; a key
+    // message "m", "^", the virtual key, ":" the scan code, "x" when extended. Gives T or - per
+    // message, the keyboard chosen, the keys counted as another's and the records left waiting.
+    std::string Sequence(const std::string& script) {
+        keyboardUnderTest = KeyboardUnderTest{};
+        fake.deviceNames = {{1, "a"}, {2, "b"}};
+        std::istringstream in(script);
+        std::string t, trail;
+        while (in >> t) {
+            const bool up = t[1] == '^';
+            const char* at = t.c_str() + 1 + up;
+            const int prefix = *at != 'e' ? 0 : at[1] == '0' ? kRawKeyE0 : kRawKeyE1;
+            unsigned first = 0, second = 0;
+            std::sscanf(at + (prefix != 0 ? 2 : 0), "%x:%x", &first, &second);
+            const intptr_t lParam = 1 | second << 16 | (t.back() == 'x') << 24;
+            t[0] == 'm' ? void(trail += TakesKeyMessage(kWindow, !up, first, lParam, 0) ? "T" : "-")
+                        : NoteRawKeyRecord({t[0] == 'b' ? 2u : 1u, uint16_t(first),
+                                            uint16_t(prefix | up), uint16_t(second), 0});
+        }
+        return trail + " " + (keyboardUnderTest.chosen ? keyboardUnderTest.name[0] : '-') + " " +
+               std::to_string(keyboardUnderTest.otherKeys) + " " +
+               std::to_string(keyboardUnderTest.pendingCount);
     }
 };
 
@@ -618,11 +645,12 @@ TEST_F(Engine, OnlyTheKeyboardUnderTestIsTested) {
         {"b:30 a:^28 ^28 30", "-T b 0"},        // a key-up whose key-down went elsewhere
         {"a:30 30 | b:31 31 a:^30 ^30", "TT- b 0"},
         {"a:30 30 a:^30 ^30 r:31 31", "TTT a 0"}, // unplugged and plugged in again
+        {"a:30 30 c:6 6 b:6 6", "TT- a 1"},       // c: a function of a's physical keyboard
+        {"c:6 6 a:30 30", "TT c 0"},
         {"a:30 b:6 30 6 a:^30 b:^6 ^30 ^6", "T-T- a 1"},
         // The filter's posted key overtakes its record, and the messages of keys before it.
         {">a:91+ 91+ a:30 a:^91+ ^91+ 30", "TTT a 0"},
         {"a:30 30+ a:^30 ^30", "-- - 1"},                  // E0 tells the keys apart
-        {"a:29!69 69 a:^29!69 ^69", "TT a 0"},             // Pause
         {"255+ a:255+ 255+ b:30 30 a:58 58", "TTT- b 1"},  // the LED test's keys choose nothing
         {"@0 b:30 @1000 a:30 30 @2001 b:30 30", "TT b 0"}, // a record without its key
     };
@@ -644,6 +672,42 @@ TEST_F(Engine, OnlyTheKeyboardUnderTestIsTested) {
     EXPECT_EQ('T', Feed("p:1 1")[0]) << "without /d every key is tested";
 }
 
+// Keys as Windows 10 and 11 send them, raw records before key messages: keyboard a's are tested;
+// records that announce no message (fake shifts, Pause's second one, an overrun) are not kept,
+// so no later key (keyboard b's) takes them. Sources, Microsoft's pages: [S] "Keyboard Input
+// overview", its scan-code table; [F] the same page, "Keystroke Message Flags" (the extended keys:
+// right Alt and Ctrl, INS, DEL, HOME, END, PAGE UP, PAGE DOWN, the arrows, NUM LOCK, BREAK, PRINT
+// SCRN, the keypad's / and ENTER); [R] "RAWKEYBOARD structure" (VKey 255: no virtual key, make
+// code 255: KEYBOARD_OVERRUN_MAKE_CODE); [L] KLLF_ALTGR of keyboard layouts (AltGr as Ctrl+Alt).
+TEST_F(Engine, KeysMatchedToTheirRecordsAsWindowsSendsThem) {
+    appState.oneKeyboard = true;
+    const std::pair<const char*, const char*> cases[] = {
+        {"r45:90 m90:45x r^45:90 m^90:45x b45:90 m90:45x", "TT- a 1 0"}, // Num Lock [S][F]
+        {"re045:90 m90:45x r^e045:90 m^90:45x", "TT a 0 0"},             // Num Lock under Wine
+        {"re11D:13 r45:90 m13:45 r^e11D:13 r^45:90 m^13:45 b45:90 m90:45x",
+         "TT- a 1 0"}, // Pause [S]
+        {"r1D:11 m11:1D re046:3 m3:46x r^e046:3 m^3:46x r^1D:11 m^11:1D",
+         "TTTT a 0 0"}, // Break [S][F]
+        {"re02A:FF re037:2C m2C:37x r^e037:2C r^e02A:FF m^2C:37x",
+         "TT a 0 0"}, // Print Scr [S][F][R]
+        {"r38:12 m12:38 r54:2C m2C:54 r^54:2C m^2C:54 r^38:12 m^12:38", "TTTT a 0 0"}, // SysRq [S]
+        {"re02A:FF re052:2D m2D:52x r^e052:2D r^e02A:FF m^2D:52x",
+         "TT a 0 0"}, // Insert, Num Lock on [F][R]
+        {"r36:10 m10:36 r^e036:FF re048:26 m26:48x r^e048:26 re036:FF m^26:48x r^36:10 m^10:36",
+         "TTTT a 0 0"}, // Up with right Shift held [F][R]
+        {"re038:12 m11:1D m12:38x r^e038:12 m^11:1D m^12:38x", "-T-T a 0 0"}, // AltGr [L][F]
+        {"r1D:11 m11:1D re038:12 m12:38x r^e038:12 m^12:38x r^1D:11 m^11:1D", "TTTT a 0 0"}, // US
+        // Hankaku, Muhenkan, Henkan, Katakana/Hiragana, Ro, Yen; Hangul and Hanja, makes only [S]
+        {"r29:F3 mF3:29 r7B:1D m1D:7B r79:1C m1C:79 r70:F2 mF2:70 r73:C1 mC1:73 r7D:DC mDC:7D",
+         "TTTTTT a 0 0"},
+        {"rF2:15 m15:F2 rF1:19 m19:F1", "TT a 0 0"},
+        {"rFF:FF r1E:41 m41:1E", "T a 0 0"}, // an overrun [R]
+    };
+    for (const auto& [script, result] : cases) {
+        EXPECT_EQ(result, Sequence(script)) << script;
+    }
+}
+
 // A batch run: the Keyboard record when the keyboard is chosen (not by a key before the first
 // Serial dialog), before the /t records of its key, again only for another device chosen after a
 // Clear, and "none" for a keyboard whose verdict came first; /l and /t tell the keys not tested.
@@ -656,7 +720,7 @@ TEST_F(Engine, KeyboardRecordsOfABatchRun) {
     fake.hid = {true, 0x0100, "Board", ""};
     EXPECT_EQ("-T- a 1", Feed("48 a:30 30 ^48"));
     appState.detailedKeyLog = false;
-    EXPECT_EQ("TT b 0", Feed("| a:48 48 | b:30 30"));
+    EXPECT_EQ("TTT b 0", Feed("| a:48 48 | c:6 6 | b:30 30")); // c: a's keyboard, no record
     EndTest(kWindow, false);
     EndTest(kWindow, false);
     const std::string k = "    Keyboard: ", rev = ", rev 0100, \"Board\"",

@@ -63,6 +63,10 @@ int RawDeviceName(uint64_t device, char* name, size_t size) {
     return fake.deviceNames.count(device) != 0 &&
            std::snprintf(name, size, "%s", fake.deviceNames[device].c_str()) >= 0;
 }
+int DeviceContainerId(const char* deviceName, char* id, size_t size) {
+    return fake.containers.count(deviceName) != 0 &&
+           std::snprintf(id, size, "%s", fake.containers[deviceName].c_str()) >= 0;
+}
 void ReadHidFacts(const char*, HidFacts* facts) {
     *facts = fake.hid;
 }

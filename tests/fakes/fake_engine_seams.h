@@ -20,8 +20,9 @@ struct FakeSeams {
     uint8_t keyboard[256] = {}; // ReadKeyboardState; a lock key sent flips its bit 0
     int filterBox = 0;          // IsFilterBoxChecked
     void* filterHook = nullptr; // what LoadKeyboardFilter returns
-    std::map<uint64_t, std::string> deviceNames; // RawDeviceName; a handle not here is gone
-    HidFacts hid = {};                           // ReadHidFacts, for every device
-    std::vector<RawKeyRecord> queued;            // handed on by TakeWaitingRawRecords
+    std::map<uint64_t, std::string> deviceNames;   // RawDeviceName; a handle not here is gone
+    std::map<std::string, std::string> containers; // DeviceContainerId by device name
+    HidFacts hid = {};                             // ReadHidFacts, for every device
+    std::vector<RawKeyRecord> queued;              // handed on by TakeWaitingRawRecords
 };
 extern FakeSeams fake;

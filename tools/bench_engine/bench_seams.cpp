@@ -46,6 +46,9 @@ void SendLockKeyToggle(int) {}
 int RawDeviceName(uint64_t, char*, size_t) {
     return 0;
 }
+int DeviceContainerId(const char*, char*, size_t) {
+    return 0;
+}
 void ReadHidFacts(const char*, HidFacts*) {}
 void TakeWaitingRawRecords() {}
 void StartLedTimer(WindowHandle) {}
