@@ -12,9 +12,9 @@
 #define KB_FILTER_API extern "C" __declspec(dllimport)
 #endif
 
-// Installs the hook for mainWindow and returns its handle, or null when it cannot be
-// installed (no such window, or the system refused the hook). While a hook is
-// installed, a further call only retargets it and returns the same handle.
+// Installs the hook for mainWindow on a thread of its own and returns its handle, or null
+// when it cannot be installed (no such window, or the system refused the hook). While a
+// hook is installed, a further call only retargets it and returns the same handle.
 KB_FILTER_API HHOOK LoadKBFilter(HWND mainWindow);
-// Removes the hook LoadKBFilter returned; non-zero when it was removed.
+// Removes the hook LoadKBFilter returned and ends its thread; non-zero when it was removed.
 KB_FILTER_API BOOL UnLoadKBFilter(HHOOK hook);
