@@ -19,8 +19,9 @@ int OpenAppendFile(AppendFile* file, const char* path, bool empty, char* why, si
 // file, also when the write failed part-way. 1 all written; 0 not, with the reason in why.
 int AppendToFile(AppendFile* file, const char* bytes, size_t n, size_t* written, char* why,
                  size_t whySize);
-// Asks the system to put what was written on the disk itself. 1 done.
-int FlushAppendFile(AppendFile* file);
+// Asks the system to put what was written on the disk itself. 1 done; 0 not (a share gone, a
+// disk that failed the write it had taken), with the system's reason in why.
+int FlushAppendFile(AppendFile* file, char* why, size_t whySize);
 void CloseAppendFile(AppendFile* file);
 
 // One line as the files hold it: the text, then CR LF when lineEnd. A line never holds a

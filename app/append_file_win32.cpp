@@ -71,8 +71,12 @@ int AppendToFile(AppendFile* file, const char* bytes, size_t n, size_t* written,
     return 1;
 }
 
-int FlushAppendFile(AppendFile* file) {
-    return FlushFileBuffers(static_cast<HANDLE>(file->handle)) ? 1 : 0;
+int FlushAppendFile(AppendFile* file, char* why, size_t whySize) {
+    if (FlushFileBuffers(static_cast<HANDLE>(file->handle))) {
+        return 1;
+    }
+    DescribeLastError(why, whySize);
+    return 0;
 }
 
 void CloseAppendFile(AppendFile* file) {

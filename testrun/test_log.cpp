@@ -24,6 +24,10 @@ char firstSerial[sizeof testRunInfo.serialNumber];
 char lastSerial[sizeof testRunInfo.serialNumber];
 unsigned lostRecords = 0; // found no room among the unwritten ones
 char failure[kFailureTextSize];
+// Records handed to the system since the disk last said it had them all, and whose they are.
+bool unconfirmed = false;
+char unconfirmedFirst[sizeof testRunInfo.serialNumber];
+char unconfirmedLast[sizeof testRunInfo.serialNumber];
 
 // The key-matching records of /t may not take the last part of the room: the serial
 // numbers and verdicts that come after them must still find some.
@@ -82,6 +86,11 @@ void WriteRecord(const char* format, va_list args, bool keyTrace) {
     }
     logLine[n] = 0;
     const size_t length = ToFileLine(logLine, true, fileLine, sizeof fileLine);
+    if (!unconfirmed) {
+        std::snprintf(unconfirmedFirst, sizeof unconfirmedFirst, "%s", testRunInfo.serialNumber);
+        unconfirmed = true;
+    }
+    std::snprintf(unconfirmedLast, sizeof unconfirmedLast, "%s", testRunInfo.serialNumber);
     // While earlier records wait, this one waits behind them: nothing is written out of
     // order, and a failing drive is tried again only at the next commit, not at every key.
     const bool waiting = unwrittenLength > 0;
@@ -92,7 +101,7 @@ void WriteRecord(const char* format, va_list args, bool keyTrace) {
 }
 
 // "serial number SN-2", "serial numbers SN-1 to SN-3", "the run header" ...
-void DescribeUnwritten(char* out, size_t size) {
+void DescribeRecords(char* out, size_t size, const char* firstSerial, const char* lastSerial) {
     if (firstSerial[0] == 0 && lastSerial[0] == 0) {
         std::snprintf(out, size, "the run header");
     } else if (firstSerial[0] == 0) {
@@ -108,7 +117,7 @@ void DescribeUnwritten(char* out, size_t size) {
 bool WriteUnwrittenOrAsk(const char* whatCancelDoes) {
     while (!WriteUnwritten()) {
         char which[128];
-        DescribeUnwritten(which, sizeof which);
+        DescribeRecords(which, sizeof which, firstSerial, lastSerial);
         char lost[96] = "";
         if (lostRecords > 0) {
             std::snprintf(lost, sizeof lost,
@@ -125,6 +134,25 @@ bool WriteUnwrittenOrAsk(const char* whatCancelDoes) {
         }
     }
     ReportLostRecords();
+    return true;
+}
+
+// A flush the disk refuses (a share gone, a write the drive had taken and then failed) leaves
+// the records it was to confirm in doubt: Retry and Cancel until the disk has them.
+bool FlushOrAsk(const char* whatCancelDoes) {
+    while (unconfirmed && !FlushAppendFile(&testLog, failure, sizeof failure)) {
+        char which[128];
+        DescribeRecords(which, sizeof which, unconfirmedFirst, unconfirmedLast);
+        char text[1024];
+        std::snprintf(text, sizeof text,
+                      "The test log could not be put on the disk:\n%s\n%s\n\nRecords not "
+                      "confirmed: %s.\n\nReconnect the drive, then choose Retry. %s",
+                      logPath, failure, which, whatCancelDoes);
+        if (!AskRetryOrCancel(text, "Clavoro: Error", kIconStop)) {
+            return false;
+        }
+    }
+    unconfirmed = false;
     return true;
 }
 
@@ -145,13 +173,13 @@ void CloseTestLog() {
     if (testLog.handle == nullptr) {
         return;
     }
-    if (unwrittenLength > 0) {
-        WriteUnwrittenOrAsk("Cancel ends the program without them.");
+    if (unwrittenLength == 0 || WriteUnwrittenOrAsk("Cancel ends the program without them.")) {
+        FlushOrAsk("Cancel ends the program without knowing they are on the disk.");
     }
-    FlushAppendFile(&testLog);
     CloseAppendFile(&testLog);
     unwrittenLength = 0;
     lostRecords = 0;
+    unconfirmed = false;
 }
 
 int CommitTestLog() {
@@ -163,8 +191,10 @@ int CommitTestLog() {
                              "the next record.")) {
         return 0;
     }
-    FlushAppendFile(&testLog);
-    return 1;
+    return FlushOrAsk("Cancel goes on with the test; the disk is asked again at the next "
+                      "serial number or verdict.")
+               ? 1
+               : 0;
 }
 
 size_t UnwrittenLogBytes() {

@@ -40,8 +40,12 @@ int AppendToFile(AppendFile* file, const char* bytes, size_t n, size_t* written,
     return 1;
 }
 
-int FlushAppendFile(AppendFile*) {
+int FlushAppendFile(AppendFile*, char* why, size_t whySize) {
     ++fakeDrive.flushes;
+    if (fakeDrive.flushFails) {
+        Describe(kNetworkNameGone, why, whySize);
+        return 0;
+    }
     return 1;
 }
 

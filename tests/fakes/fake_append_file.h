@@ -6,9 +6,11 @@
 
 struct FakeDrive {
     size_t roomLeft = SIZE_MAX;
-    int writes = 0;  // AppendToFile calls
-    int flushes = 0; // FlushAppendFile calls
+    int writes = 0;          // AppendToFile calls
+    int flushes = 0;         // FlushAppendFile calls
+    bool flushFails = false; // as on a share that went away
 };
 extern FakeDrive fakeDrive;
 
 constexpr const char* kDiskFull = "There is not enough space on the disk.";
+constexpr const char* kNetworkNameGone = "The specified network name is no longer available.";

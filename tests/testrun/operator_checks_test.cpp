@@ -282,6 +282,31 @@ TEST_F(BatchLog, RecordsKeptInOrderUntilWritten) {
     EXPECT_FALSE(IsTestLogOpen());
 }
 
+// A flush the disk refuses (a share gone) is a failed write: asked about as a full disk is, with
+// the records in doubt, at every step until the disk has them, and at the end.
+TEST_F(BatchLog, RefusedFlushAskedAboutAsAFullDisk) {
+    ASSERT_EQ(1, Accept({"a", "p", "b", ""}));
+    SerialRefusal r;
+    fakeDrive.flushFails = true;
+    AcceptSerial("SN1", "V1", &r);
+    EXPECT_EQ(0, CommitTestLog());
+    retryAnswers = {true};
+    onRetry = [] { fakeDrive.flushFails = false; };
+    AcceptSerial("SN2", "V2", &r);
+    fakeDrive.flushFails = true;
+    WriteVerification(false);
+    CloseTestLog();
+    ASSERT_EQ(4u, shownMessages.size());
+    EXPECT_EQ("The test log could not be put on the disk:\n" + kPath + "\n" + kNetworkNameGone +
+                  "\n\nRecords not confirmed: serial number SN1.\n\nReconnect the drive, then "
+                  "choose Retry. Cancel goes on with the test; the disk is asked again at the next "
+                  "serial number or verdict.",
+              shownMessages[0].text);
+    EXPECT_NE(std::string::npos,
+              shownMessages[2].text.find("confirmed: serial numbers SN1 to SN2"));
+    EXPECT_NE(std::string::npos, shownMessages[3].text.find("Cancel ends the program without"));
+}
+
 // Kept records have a bounded room; the key-matching records leave some of it to the
 // verdicts, and what found none is reported once the rest is written.
 TEST_F(BatchLog, KeptRecordsHaveBoundedRoom) {

@@ -75,7 +75,7 @@ int AppendToFile(AppendFile*, const char*, size_t, size_t* written, char*, size_
     *written = 0;
     return 0;
 }
-int FlushAppendFile(AppendFile*) {
+int FlushAppendFile(AppendFile*, char*, size_t) {
     return 0;
 }
 void CloseAppendFile(AppendFile*) {}
