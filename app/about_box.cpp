@@ -1,22 +1,22 @@
 #include "app/about_box.h"
 
-// Centred on the owner, then pulled back onto the screen at the left/top or the
-// right/bottom. Only one correction per axis: a dialog larger than the screen keeps a
-// negative coordinate, so its top-left part is what goes missing.
-static int CentreOnAxis(int size, int ownerStart, int ownerSize, int screenSize) {
+// Centred on the owner, then kept on the owner's monitor: pulled back at the right or bottom,
+// then at the left or top, so that a dialog larger than the monitor shows its caption and its
+// top-left part.
+static int CentreOnAxis(int size, int ownerStart, int ownerSize, int areaStart, int areaSize) {
     int start = ownerStart + (ownerSize - size) / 2;
-    if (start < 0) {
-        start = 0;
-    } else if (start + size > screenSize) {
-        start = screenSize - size;
+    if (start + size > areaStart + areaSize) {
+        start = areaStart + areaSize - size;
+    }
+    if (start < areaStart) {
+        start = areaStart;
     }
     return start;
 }
 
-DialogPlacement CentredPosition(int w, int h, int ownerLeft, int ownerTop, int ownerWidth,
-                                int ownerHeight, int screenWidth, int screenHeight) {
+DialogPlacement CentredPosition(int w, int h, const ScreenArea& owner, const ScreenArea& monitor) {
     DialogPlacement p;
-    p.x = CentreOnAxis(w, ownerLeft, ownerWidth, screenWidth);
-    p.y = CentreOnAxis(h, ownerTop, ownerHeight, screenHeight);
+    p.x = CentreOnAxis(w, owner.left, owner.width, monitor.left, monitor.width);
+    p.y = CentreOnAxis(h, owner.top, owner.height, monitor.top, monitor.height);
     return p;
 }

@@ -9,6 +9,13 @@ struct DialogPlacement {
     int x;
     int y;
 };
-// The arithmetic of CentreOnOwner: dialog size w x h, owner's outer rectangle, screen size.
-DialogPlacement CentredPosition(int w, int h, int ownerLeft, int ownerTop, int ownerWidth,
-                                int ownerHeight, int screenWidth, int screenHeight);
+struct ScreenArea {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+// The arithmetic of CentreOnOwner: dialog size w x h, the owner's outer rectangle, and the work
+// area of the owner's monitor, in virtual-screen coordinates (negative left of and above the
+// main monitor).
+DialogPlacement CentredPosition(int w, int h, const ScreenArea& owner, const ScreenArea& monitor);

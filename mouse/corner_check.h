@@ -10,9 +10,9 @@ enum ScreenCorner {
 };
 
 // The corners are checked in the order above and the first match wins. x and y are
-// taken as the mouse message gave them; screenWidth and screenHeight are the virtual
-// screen's size. The corner zones (2 pixels at 96 dpi, 1 for the bottom-left x) grow
-// with the display scale dpi.
+// the pointer's place from the virtual screen's top-left corner; screenWidth and
+// screenHeight are the virtual screen's size. The corner zones (2 pixels at 96 dpi, 1 for the
+// bottom-left x) grow with the display scale dpi.
 int FindScreenCorner(int x, int y, int screenWidth, int screenHeight, int dpi);
 
 // The status field beside the corner's label, 0 for NoCorner.

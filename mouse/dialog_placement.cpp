@@ -3,12 +3,11 @@
 #include "app/dpi_layout.h"
 #include "resources/mouse_dialog_ids.h"
 
-ControlOffset MouseDialogControlOffset(int screenWidth, int screenHeight, int monitors, int dpi) {
-    if (monitors < 1) // the system never says 0, but a division by it must not happen
-        monitors = 1;
+ControlOffset MouseDialogControlOffset(int screenLeft, int screenTop, int mainWidth, int mainHeight,
+                                       int dpi) {
     ControlOffset offset;
-    offset.dx = (screenWidth / monitors) / 2 - ScaleToDpi(200, dpi);
-    offset.dy = screenHeight / 2 - ScaleToDpi(150, dpi);
+    offset.dx = mainWidth / 2 - screenLeft - ScaleToDpi(200, dpi);
+    offset.dy = mainHeight / 2 - screenTop - ScaleToDpi(150, dpi);
     return offset;
 }
 

@@ -39,14 +39,13 @@ void Apply(HWND dialog, const DriftUpdate& update) {
 }
 
 BOOL OnInitDialog(HWND dialog) {
-    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    MoveWindow(dialog, 0, 0, width, height, TRUE);
+    const VirtualScreen screen = CoverVirtualScreen(reinterpret_cast<WindowHandle>(dialog));
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     OpenDriftTest(frequency.QuadPart);
     ControlOffset offset =
-        MouseDialogControlOffset(width, height, GetSystemMetrics(SM_CMONITORS), WindowDpi(dialog));
+        MouseDialogControlOffset(screen.left, screen.top, GetSystemMetrics(SM_CXSCREEN),
+                                 GetSystemMetrics(SM_CYSCREEN), WindowDpi(dialog));
     for (int i = 0; i < driftTestControlCount; i++)
         MoveControlBy(reinterpret_cast<WindowHandle>(dialog), driftTestControls[i], offset.dx,
                       offset.dy);

@@ -41,31 +41,31 @@ void RegisterRawMouse(HWND target, DWORD flags) {
 }
 
 BOOL OnInitDialog(HWND dialog) {
-    int monitors = GetSystemMetrics(SM_CMONITORS);
-    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    MoveWindow(dialog, 0, 0, width, height, TRUE);
+    const VirtualScreen screen = CoverVirtualScreen(reinterpret_cast<WindowHandle>(dialog));
     const int dpi = WindowDpi(dialog);
-    ControlOffset offset = MouseDialogControlOffset(width, height, monitors, dpi);
+    ControlOffset offset = MouseDialogControlOffset(
+        screen.left, screen.top, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), dpi);
     for (int i = 0; i < moveTestControlCount; i++)
         MoveControlBy(reinterpret_cast<WindowHandle>(dialog), moveTestControls[i], offset.dx,
                       offset.dy);
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    OpenMoveTest(width, height, frequency.QuadPart, CounterNow(), dpi);
+    OpenMoveTest(screen.left, screen.top, screen.width, screen.height, frequency.QuadPart,
+                 CounterNow(), dpi);
     SetTimer(dialog, kMoveTimerId, kMoveTimerPeriodMs, nullptr);
     RegisterRawMouse(dialog, RIDEV_INPUTSINK);
     ShowRawMovement(dialog);
     return TRUE;
 }
 
-// Over the client area x and y are client coordinates, over the frame (which is where
-// the pointer is at the screen's edges) screen coordinates; both are used as they come.
-void OnMouseMove(HWND dialog, LPARAM position) {
-    int x = static_cast<short>(LOWORD(position));
-    int y = static_cast<short>(HIWORD(position));
+// Over the client area the message gives client coordinates, over the frame (which is where
+// the pointer is at the screen's edges) screen coordinates: the test takes screen coordinates.
+void OnMouseMove(HWND dialog, LPARAM position, bool overFrame) {
+    POINT at = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    if (!overFrame)
+        ClientToScreen(dialog, &at);
     MoveTestUpdate update;
-    MoveTestMouseMove(x, y, CounterNow(), &update);
+    MoveTestMouseMove(at.x, at.y, CounterNow(), &update);
     if (update.cornerField != 0)
         SetDlgItemTextA(dialog, update.cornerField, "Ok");
     SetDlgItemTextA(dialog, IDC_POSITION_VALUE, update.positionText);
@@ -101,7 +101,7 @@ INT_PTR CALLBACK MouseMoveProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         return OnInitDialog(dialog);
     case WM_MOUSEMOVE:
     case WM_NCMOUSEMOVE:
-        OnMouseMove(dialog, lParam);
+        OnMouseMove(dialog, lParam, message == WM_NCMOUSEMOVE);
         return FALSE;
     case WM_TIMER:
         OnTimer(dialog, wParam);
@@ -133,8 +133,18 @@ void MoveControlBy(WindowHandle dialog, int controlId, int dx, int dy) {
         return;
     RECT rect;
     GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, reinterpret_cast<HWND>(dialog), reinterpret_cast<POINT*>(&rect), 2);
     MoveWindow(control, rect.left + dx, rect.top + dy, rect.right - rect.left,
                rect.bottom - rect.top, TRUE);
+}
+
+VirtualScreen CoverVirtualScreen(WindowHandle dialog) {
+    const VirtualScreen screen = {
+        GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+        GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    MoveWindow(reinterpret_cast<HWND>(dialog), screen.left, screen.top, screen.width, screen.height,
+               TRUE);
+    return screen;
 }
 
 void RunMouseMoveTest(WindowHandle owner) {

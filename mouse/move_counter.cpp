@@ -27,7 +27,10 @@ int64_t CounterMilliseconds(int64_t start, int64_t now, int64_t frequency) {
     return (now - start) / ticksPerMs;
 }
 
-void OpenMoveTest(int screenWidth, int screenHeight, int64_t frequency, int64_t now, int dpi) {
+void OpenMoveTest(int screenLeft, int screenTop, int screenWidth, int screenHeight,
+                  int64_t frequency, int64_t now, int dpi) {
+    moveTest.screenLeft = screenLeft;
+    moveTest.screenTop = screenTop;
     moveTest.screenWidth = screenWidth;
     moveTest.screenHeight = screenHeight;
     moveTest.dpi = dpi;
@@ -40,7 +43,8 @@ void OpenMoveTest(int screenWidth, int screenHeight, int64_t frequency, int64_t 
 void MoveTestMouseMove(int x, int y, int64_t now, MoveTestUpdate* update) {
     memset(update, 0, sizeof *update);
     update->cornerField = CornerStatusField(
-        FindScreenCorner(x, y, moveTest.screenWidth, moveTest.screenHeight, moveTest.dpi));
+        FindScreenCorner(x - moveTest.screenLeft, y - moveTest.screenTop, moveTest.screenWidth,
+                         moveTest.screenHeight, moveTest.dpi));
     FormatXY(update->positionText, sizeof update->positionText, x, y);
 
     if (CounterMilliseconds(moveTest.windowStart, now, moveTest.counterFrequency) <

@@ -7,7 +7,9 @@
 #include <cstdint>
 
 struct MoveTestState {
-    int screenWidth; // the virtual screen at opening
+    int screenLeft; // the virtual screen at opening: negative where a monitor lies left of
+    int screenTop;  // or above the main one
+    int screenWidth;
     int screenHeight;
     int dpi;          // the dialog's display scale, which sizes the corner zones
     int messageCount; // mouse-move messages in the current counting window
@@ -31,7 +33,9 @@ struct MoveTestUpdate {
 // counts as 1000.
 int64_t CounterMilliseconds(int64_t start, int64_t now, int64_t frequency);
 
-void OpenMoveTest(int screenWidth, int screenHeight, int64_t frequency, int64_t now, int dpi);
+void OpenMoveTest(int screenLeft, int screenTop, int screenWidth, int screenHeight,
+                  int64_t frequency, int64_t now, int dpi);
+// x and y: the pointer in screen coordinates, which the position shows.
 void MoveTestMouseMove(int x, int y, int64_t now, MoveTestUpdate* update);
 // The idle check of the dialog's timer: returns 1 and fills rateText when the mouse
 // has rested long enough for the count to go back to 0.

@@ -19,7 +19,7 @@ MoveTestUpdate MoveAt(int64_t ms, int x = 600, int y = 500) {
 
 // The status field a pointer position sets to "Ok", and the position shown.
 TEST(MoveTest, CornersAndPosition) {
-    OpenMoveTest(W, H, 10000000, 5000000000, 96);
+    OpenMoveTest(0, 0, W, H, 10000000, 5000000000, 96);
     const int TL = IDC_TOP_LEFT_STATUS, TR = IDC_TOP_RIGHT_STATUS;
     const int BL = IDC_BOTTOM_LEFT_STATUS, BR = IDC_BOTTOM_RIGHT_STATUS;
     const int cases[][3] = {
@@ -27,7 +27,7 @@ TEST(MoveTest, CornersAndPosition) {
         {W - 2, 0, TR},     {W - 1, 2, TR},     {W - 3, 0, 0},     {W - 1, 3, 0},
         {1, H - 1, BL},     {0, H - 2, BL},     {2, H - 1, 0},     {0, H - 3, 0},
         {W - 2, H - 2, BR}, {W - 1, H - 1, BR}, {W - 3, H - 1, 0}, {W - 1, H - 3, 0},
-        {W / 2, H / 2, 0},  {-500, 0, TL}, // the frame of a monitor left of the first
+        {W / 2, H / 2, 0},
     };
     for (const auto& c : cases) {
         MoveTestUpdate u = MoveAt(1, c[0], c[1]);
@@ -35,10 +35,18 @@ TEST(MoveTest, CornersAndPosition) {
         EXPECT_EQ(std::to_string(c[0]) + "," + std::to_string(c[1]), u.positionText);
     }
     // At 200 % the zones are twice as wide: 4 pixels, 3 for the bottom-left x.
-    OpenMoveTest(W, H, 10000000, 5000000000, 192);
+    OpenMoveTest(0, 0, W, H, 10000000, 5000000000, 192);
     const int wide[][3] = {
         {4, 4, TL}, {5, 0, 0}, {3, H - 4, BL}, {4, H - 1, 0}, {W - 4, H - 4, BR}};
     for (const auto& c : wide) {
+        EXPECT_EQ(c[2], MoveAt(1, c[0], c[1]).cornerField) << c[0] << "," << c[1];
+    }
+    // A monitor left of and above the main one: the virtual screen from -1920,-200.
+    OpenMoveTest(-1920, -200, 1920 + W, H + 200, 10000000, 5000000000, 96);
+    const int beside[][3] = {{-1920, -200, TL}, {-1917, -200, 0},   {0, 0, 0},
+                             {W - 1, -198, TR}, {-1919, H - 1, BL}, {W - 2, H - 2, BR},
+                             {W - 1, H - 3, 0}};
+    for (const auto& c : beside) {
         EXPECT_EQ(c[2], MoveAt(1, c[0], c[1]).cornerField) << c[0] << "," << c[1];
     }
 }
@@ -46,7 +54,7 @@ TEST(MoveTest, CornersAndPosition) {
 // Counting windows of a second: the first message after one closes it and shows its
 // count, uncounted itself; the maximum stays; a resting mouse shows 0 after 1.2 s.
 TEST(MoveTest, MessageRate) {
-    OpenMoveTest(W, H, 10000000, 5000000000, 96);
+    OpenMoveTest(0, 0, W, H, 10000000, 5000000000, 96);
     const struct {
         char event; // 'M' a mouse move, 'T' a timer tick
         int64_t ms;
@@ -71,7 +79,7 @@ TEST(MoveTest, MessageRate) {
                                                       : ""))
             << e.event << e.ms;
     }
-    OpenMoveTest(1920, 1080, 10000000, 5000000000 + 50000 * 10000, 96);
+    OpenMoveTest(0, 0, 1920, 1080, 10000000, 5000000000 + 50000 * 10000, 96);
     MoveAt(50999);
     EXPECT_STREQ("1 (max: 1)", MoveAt(51000).rateText) << "opening resets the counts";
     EXPECT_EQ(IDC_TOP_RIGHT_STATUS, MoveAt(51001, 1918, 0).cornerField) << "and the screen";
@@ -80,17 +88,17 @@ TEST(MoveTest, MessageRate) {
 TEST(MouseTests, CounterMillisecondsAndControlPlacement) {
     EXPECT_EQ(1, CounterMilliseconds(100, 100 + 3579, 3579545)) << "3579 ticks per ms";
     EXPECT_EQ(250, CounterMilliseconds(0, 250, 600)) << "under 1000 ticks per second";
-    const int cases[][6] = {{1280, 1024, 1, 96, 440, 362},
-                            {3840, 1080, 2, 96, 760, 390},
-                            {1366, 767, 1, 96, 483, 233},
-                            {300, 200, 1, 96, -50, -50},
-                            {1280, 1024, 0, 96, 440, 362},
-                            {2560, 1440, 1, 144, 980, 495}}; // size, monitors, dpi, dx, dy
+    // The virtual screen's corner, the main monitor's size, dpi; dx, dy.
+    const int cases[][7] = {{0, 0, 1280, 1024, 96, 440, 362},
+                            {0, 0, 1366, 767, 96, 483, 233},
+                            {0, 0, 300, 200, 96, -50, -50},
+                            {0, 0, 2560, 1440, 144, 980, 495},
+                            {-1920, -200, 1280, 1024, 96, 2360, 562}}; // a monitor left, above
     for (const auto& c : cases) {
-        ControlOffset offset = MouseDialogControlOffset(c[0], c[1], c[2], c[3]);
-        EXPECT_EQ(std::to_string(c[4]) + "," + std::to_string(c[5]),
+        ControlOffset offset = MouseDialogControlOffset(c[0], c[1], c[2], c[3], c[4]);
+        EXPECT_EQ(std::to_string(c[5]) + "," + std::to_string(c[6]),
                   std::to_string(offset.dx) + "," + std::to_string(offset.dy))
-            << c[0] << "x" << c[1] << "/" << c[2];
+            << c[0] << "," << c[1] << " " << c[2] << "x" << c[3];
     }
 }
 

@@ -49,19 +49,23 @@ TEST(ScaleKeyRect, CornersAreTruncatedProductsOfTheSums) {
     }
 }
 
-TEST(CentredPosition, CentresAndKeepsTheDialogOnScreen) {
-    const int cases[][10] = {
-        // dialog w, h; owner left, top, width, height; screen width, height; x, y
-        {200, 100, 100, 100, 800, 600, 1280, 1024, 400, 350},
-        {201, 101, 0, 0, 800, 600, 1280, 1024, 299, 249},
-        {200, 100, -400, -600, 800, 600, 1280, 1024, 0, 0},        // off the left and the top
-        {200, 100, 1000, 900, 800, 600, 1280, 1024, 1080, 924},    // near the right and bottom
-        {301, 100, 500, 100, 100, 600, 1280, 1024, 400, 350},      // (100 - 301) / 2 is -100
-        {1400, 1100, 200, 100, 1280, 1024, 1280, 1024, -120, -76}, // one correction only
+TEST(CentredPosition, CentresAndKeepsTheDialogOnTheOwnersMonitor) {
+    const int cases[][12] = {
+        // dialog w, h; owner left, top, width, height; monitor's work area likewise; x, y
+        {200, 100, 100, 100, 800, 600, 0, 0, 1280, 1024, 400, 350},
+        {201, 101, 0, 0, 800, 600, 0, 0, 1280, 1024, 299, 249},
+        {301, 100, 500, 100, 100, 600, 0, 0, 1280, 1024, 400, 350}, // (100 - 301) / 2 is -100
+        {1400, 1100, 200, 100, 1280, 1024, 0, 0, 1280, 1024, 0, 0}, // larger: its caption shows
+        // A monitor left of and above the main one, the owner on it, off its left and top edges,
+        // off its right and bottom edges.
+        {200, 100, -1700, -900, 800, 600, -1920, -1080, 1920, 1040, -1400, -650},
+        {200, 100, -2300, -1400, 800, 600, -1920, -1080, 1920, 1040, -1920, -1080},
+        {200, 100, -300, -200, 800, 600, -1920, -1080, 1920, 1040, -200, -140},
     };
     for (const auto& c : cases) {
-        const DialogPlacement p = CentredPosition(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]);
-        EXPECT_EQ(std::to_string(c[8]) + "," + std::to_string(c[9]),
+        const DialogPlacement p =
+            CentredPosition(c[0], c[1], {c[2], c[3], c[4], c[5]}, {c[6], c[7], c[8], c[9]});
+        EXPECT_EQ(std::to_string(c[10]) + "," + std::to_string(c[11]),
                   std::to_string(p.x) + "," + std::to_string(p.y));
     }
 }
