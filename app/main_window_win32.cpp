@@ -2,9 +2,11 @@
 // key engine; buttons run their commands; the window lays itself out on every size
 // change and releases everything when it is destroyed.
 #include <windows.h>
+#include <imm.h>
 #include <shellapi.h>
 
 #include "app/about_box.h"
+#include "app/accessibility_shortcuts.h"
 #include "app/app_state.h"
 #include "app/dpi_layout.h"
 #include "app/main_layout.h"
@@ -456,6 +458,7 @@ void ShutDown() {
         StopLedTest();
     }
     ReleaseSystemKeyFilter();
+    RestoreAccessibilityShortcuts();
     FreePicture();
     FreeAllLayouts();
     engine.table = nullptr;
@@ -471,6 +474,10 @@ void ShutDown() {
 
 void InitialiseMainWindow(HWND window) {
     TraceLine("InitDialog start");
+    RestoreAfterForcedEnd();
+    // No input method for the window under test: with one on, Japanese, Korean and Chinese
+    // keys would arrive as VK_PROCESSKEY (229). The dialogs keep theirs for typed texts.
+    ImmAssociateContextEx(window, nullptr, 0);
     FillKeyboardTypeList(window);
     SelectLayout(Handle(window));
     CheckRadioButton(window, IDC_MATCH_WINDOWS, IDC_MATCH_BIOS, IDC_MATCH_WINDOWS);
@@ -682,6 +689,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return OnDpiChanged(window, wParam, lParam);
     case WM_SHOWWINDOW:
         return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            RestoreAccessibilityShortcuts();
+        } else {
+            SuspendAccessibilityShortcuts();
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_SYSCOMMAND:
         return OnSysCommand(window, wParam, lParam);
     case WM_DESTROY:
