@@ -696,6 +696,8 @@ TEST_F(Engine, KeysMatchedToTheirRecordsAsWindowsSendsThem) {
         {"r36:10 m10:36 r^e036:FF re048:26 m26:48x r^e048:26 re036:FF m^26:48x r^36:10 m^10:36",
          "TTTT a 0 0"}, // Up with right Shift held [F][R]
         {"re038:12 m11:1D m12:38x r^e038:12 m^11:1D m^12:38x", "-T-T a 0 0"}, // AltGr [L][F]
+        {"re02A:FF re037:2C re038:12 m11:1D m12:38x", "-T a 0 1"}, // Print Scr's down kept, AltGr
+        {"m11:1D", "- - 1 0"}, // a Left Ctrl of no record and no AltGr: a program's
         {"r1D:11 m11:1D re038:12 m12:38x r^e038:12 m^12:38x r^1D:11 m^11:1D", "TTTT a 0 0"}, // US
         // Hankaku, Muhenkan, Henkan, Katakana/Hiragana, Ro, Yen; Hangul and Hanja, makes only [S]
         {"r29:F3 mF3:29 r7B:1D m1D:7B r79:1C m1C:79 r70:F2 mF2:70 r73:C1 mC1:73 r7D:DC mDC:7D",
