@@ -22,10 +22,13 @@ static void DescribeLastError(char* why, size_t whySize) {
     }
 }
 
-// FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the end of the file as it
-// is then, also when another program appends to the same file meanwhile. A file to be
-// emptied is first created anew by a handle of its own (that also works on a full disk,
-// where cutting an open file to nothing may fail).
+// Opened for writing (FlushFileBuffers needs the handle's GENERIC_WRITE access; a handle
+// of FILE_APPEND_DATA alone may not be flushed: "FlushFileBuffers function" page). Every
+// write still lands at the end of the file as it is then, also when another program
+// appends to the same file meanwhile: AppendToFile gives each write the offset
+// 0xFFFFFFFF:0xFFFFFFFF, which the "WriteFile function" page calls the same as a handle
+// of FILE_APPEND_DATA. A file to be emptied is first created anew by a handle of its own
+// (that also works on a full disk, where cutting an open file to nothing may fail).
 int OpenAppendFile(AppendFile* file, const char* path, bool empty, char* why, size_t whySize) {
     file->handle = nullptr;
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -38,8 +41,8 @@ int OpenAppendFile(AppendFile* file, const char* path, bool empty, char* why, si
         }
         CloseHandle(w);
     }
-    HANDLE h = CreateFileA(path, FILE_APPEND_DATA | SYNCHRONIZE, share, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, share, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         DescribeLastError(why, whySize);
         return 0;
@@ -56,7 +59,10 @@ int AppendToFile(AppendFile* file, const char* bytes, size_t n, size_t* written,
     while (*written < n) {
         DWORD part = 0;
         const DWORD ask = static_cast<DWORD>(n - *written > 0x40000000 ? 0x40000000 : n - *written);
-        if (!WriteFile(static_cast<HANDLE>(file->handle), bytes + *written, ask, &part, nullptr)) {
+        OVERLAPPED atEnd = {};
+        atEnd.Offset = 0xFFFFFFFF;
+        atEnd.OffsetHigh = 0xFFFFFFFF;
+        if (!WriteFile(static_cast<HANDLE>(file->handle), bytes + *written, ask, &part, &atEnd)) {
             *written += part;
             DescribeLastError(why, whySize);
             return 0;
