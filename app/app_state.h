@@ -8,7 +8,8 @@ struct AppState {
     void* instance;              // HINSTANCE of the program
     WindowHandle mainWindow;     // the main window, owner of every dialog
     char programFolder[400];     // folder of the executable, no trailing backslash
-    char settingsFolder[260];    // folder of Clavoro.ini
+    char settingsFolder[260];    // the user's own folder: Clavoro.ini and other per-user files
+    char dataFolder[400];        // default test log, trace named without a folder
     int64_t ticksPerMillisecond; // counter frequency / 1000
     bool batchMode;
     bool pluginMode;

@@ -123,3 +123,41 @@ int WritePlacementFile(const char* path, const WindowPlacement* placement) {
     }
     return std::fclose(file) == 0 ? 1 : 0;
 }
+
+namespace {
+
+// path is folder or lies in it, letter case aside.
+bool IsInFolder(const char* path, const char* folder) {
+    size_t n = 0;
+    for (; folder[n] != 0; ++n) {
+        if (std::tolower(static_cast<unsigned char>(path[n])) !=
+            std::tolower(static_cast<unsigned char>(folder[n]))) {
+            return false;
+        }
+    }
+    return n > 0 && (path[n] == 0 || path[n] == '\\' || folder[n - 1] == '\\');
+}
+
+} // namespace
+
+void DetermineDataFolder() {
+    const char* program = appState.programFolder;
+    bool installed = false;
+    for (int i = 0; i < 2; ++i) {
+        char folder[sizeof appState.programFolder];
+        installed = installed ||
+                    (ProgramFilesFolder(i, folder, sizeof folder) && IsInFolder(program, folder));
+    }
+    if ((!installed && IsFolderWritable(program)) ||
+        !SharedDataFolder(appState.dataFolder, sizeof appState.dataFolder)) {
+        std::snprintf(appState.dataFolder, sizeof appState.dataFolder, "%s", program);
+    }
+}
+
+void DataFilePath(const char* name, char* path, size_t size) {
+    if (std::strpbrk(name, "\\/:") != nullptr) {
+        std::snprintf(path, size, "%s", name);
+    } else {
+        std::snprintf(path, size, "%s\\%s", appState.dataFolder, name);
+    }
+}

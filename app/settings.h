@@ -35,7 +35,27 @@ bool PlacementOnScreen(const WindowPlacement& placement, int screenWidth, int sc
 // maximised or minimised window). 1 when the file could be written.
 int WritePlacementFile(const char* path, const WindowPlacement* placement);
 
+// The data folder: the program folder when it lies outside the system's program-files
+// folders and a file can be made there (a copy on a bench), else the machine's shared
+// folder (an installed program, whose folder only administrators may change; an
+// administrator's run keeps its data where the operators' runs do); the program folder
+// too when the system names no shared folder or it cannot be made.
+void DetermineDataFolder();
+
+// name in the data folder when it holds no folder of its own (no \, / or :), else
+// name as it is; cut to size.
+void DataFilePath(const char* name, char* path, size_t size);
+
+// Seams of the data folder (settings_win32.cpp; fakes in the unit tests).
+int IsFolderWritable(const char* folder); // 1 when a new file can be made in folder
+// The system's program-files folder number index (0 and 1: 64-bit and 32-bit programs')
+// into folder; 0 when there is none.
+int ProgramFilesFolder(int index, char* folder, size_t size);
+// <common application data>\Orvane\Clavoro into folder, made when missing so that every
+// user of the machine may create and change files in it; 0 when that fails.
+int SharedDataFolder(char* folder, size_t size);
+
 // Win32 side (settings_win32.cpp), all failures silent.
-void DetermineSettingsFolder(); // may create <common application data>\Orvane\Clavoro
+void DetermineSettingsFolder(); // may create <the user's application data>\Orvane\Clavoro
 void RestoreWindowPlacement();  // before the main window is shown
 void SaveWindowPlacement();     // while the main window is being destroyed

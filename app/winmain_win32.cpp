@@ -11,6 +11,7 @@
 #include "app/main_window_win32.h"
 #include "app/message_box.h"
 #include "app/settings.h"
+#include "app/station_settings.h"
 #include "app/trace.h"
 #include "engine/engine_seams.h"
 #include "engine/key_engine.h"
@@ -57,7 +58,7 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 
 // The runtime has already split the command line with the usual quote rules.
 int ReadArguments() {
-    return ReadCommandLine(__argc, __argv, pluginMarker);
+    return ReadCommandLine(__argc, __argv, &station, pluginMarker);
 }
 
 void ConnectPlugin(HWND mainWindow) {
@@ -112,6 +113,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     ReadCounterFrequency();
     FindProgramFolder();
     DetermineSettingsFolder();
+    DetermineDataFolder();
+    ReadStationSettings(&station);
     if (!RegisterMainWindowClass(instance)) {
         ShowMessage(nullptr, "Could not register the main window class.", "Error", kIconStop);
         return 1;

@@ -6,7 +6,9 @@
 #include "app/app_state.h"
 #include "app/message_box.h"
 #include "app/trace.h"
+#include "engine/key_engine.h"
 #include "layout/folder_listing.h"
+#include "testrun/test_log.h"
 
 LayoutCatalogue catalogue;
 
@@ -89,6 +91,31 @@ int LoadLayoutCatalogue(WindowHandle owner) {
     }
     TraceLine("Load keyboard layouts - done");
     return catalogue.count;
+}
+
+void SelectLayoutAt(WindowHandle mainWindow, int index) {
+    if (index < 0 || index >= catalogue.count || catalogue.slots[index] == nullptr) {
+        return;
+    }
+    catalogue.selected = index;
+    const KeyboardLayout* layout = catalogue.slots[index];
+    if (appState.batchMode && IsTestLogOpen()) {
+        WriteLogRecord("User changed keyboard layout to %s.kbl\n", layout->name);
+    }
+    // A name too long for the buffers loads no picture.
+    char file[kPathLength];
+    char picture[kPathLength] = "";
+    char doublePicture[kPathLength] = "";
+    if (!FitsIn(std::snprintf(file, sizeof file, "%s.bmp", layout->name), sizeof file) ||
+        !JoinPath(picture, appState.programFolder, file) ||
+        !FitsIn(std::snprintf(file, sizeof file, "%s@2x.bmp", layout->name), sizeof file) ||
+        !JoinPath(doublePicture, appState.programFolder, file)) {
+        picture[0] = 0;
+        doublePicture[0] = 0;
+    }
+    LoadLayoutPictures(mainWindow, picture, doublePicture);
+    engine.table = layout->table;
+    ClearAll();
 }
 
 void FreeAllLayouts() {

@@ -2,13 +2,8 @@
 // which the keyboard picture control is painted.
 #include <windows.h>
 
-#include <cstdio>
-
-#include "app/app_state.h"
-#include "engine/key_engine.h"
 #include "layout/layout_catalogue.h"
 #include "resources/main_window_ids.h"
-#include "testrun/test_log.h"
 
 DrawHandle pictureDC = nullptr;
 DrawHandle doublePictureDC = nullptr;
@@ -19,10 +14,6 @@ HBITMAP pictureBitmap = nullptr;
 HGDIOBJ bitmapBeforePicture = nullptr; // what pictureDC held when it was made
 HBITMAP doubleBitmap = nullptr;
 HGDIOBJ bitmapBeforeDouble = nullptr;
-
-HDC PictureDC() {
-    return reinterpret_cast<HDC>(pictureDC);
-}
 
 void FreeDrawing(DrawHandle* dc, HBITMAP* bitmap, HGDIOBJ* before) {
     if (*dc != nullptr) {
@@ -39,12 +30,13 @@ void FreeDrawing(DrawHandle* dc, HBITMAP* bitmap, HGDIOBJ* before) {
     *before = nullptr;
 }
 
-// "<name>@2x.bmp" beside the picture, when there is one of 1400 x 680 or more.
-void LoadDoublePicture(const char* name, HDC windowDC) {
-    char file[300];
-    std::snprintf(file, sizeof file, "%s@2x.bmp", name);
+// The double-size picture at path, when it is one of 1400 x 680 or more.
+void LoadDoublePicture(const char* path, HDC windowDC) {
+    if (path[0] == 0) {
+        return;
+    }
     doubleBitmap =
-        static_cast<HBITMAP>(LoadImageA(nullptr, file, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+        static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
     BITMAP size = {};
     if (doubleBitmap == nullptr || !GetObjectA(doubleBitmap, sizeof size, &size) ||
         size.bmWidth < 1400 || size.bmHeight < 680) {
@@ -72,36 +64,34 @@ void FreePicture() {
     FreeDrawing(&doublePictureDC, &doubleBitmap, &bitmapBeforeDouble);
 }
 
-void SelectLayout(WindowHandle mainWindow) {
+void LoadLayoutPictures(WindowHandle mainWindow, const char* picturePath,
+                        const char* doublePicturePath) {
     HWND window = reinterpret_cast<HWND>(mainWindow);
-    LRESULT selection = SendDlgItemMessageA(window, IDC_KEYBOARD_TYPE, CB_GETCURSEL, 0, 0);
-    if (selection < 0 || selection >= catalogue.count || catalogue.slots[selection] == nullptr) {
-        return; // no entry chosen: the current layout stays
-    }
-    catalogue.selected = static_cast<int>(selection);
-    const KeyboardLayout* layout = catalogue.slots[selection];
-
     FreePicture();
     HWND pictureControl = GetDlgItem(window, IDC_KEYBOARD_PICTURE);
     HDC windowDC = GetDC(pictureControl);
-    pictureDC = reinterpret_cast<DrawHandle>(CreateCompatibleDC(windowDC));
-    if (appState.batchMode && IsTestLogOpen()) {
-        WriteLogRecord("User changed keyboard layout to %s.kbl\n", layout->name);
+    // A full path: a bare name would be looked for in the working folder.
+    pictureBitmap = picturePath[0] != 0
+                        ? static_cast<HBITMAP>(
+                              LoadImageA(nullptr, picturePath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE))
+                        : nullptr;
+    HDC dc = pictureBitmap != nullptr ? CreateCompatibleDC(windowDC) : nullptr;
+    if (dc != nullptr) {
+        pictureDC = reinterpret_cast<DrawHandle>(dc);
+        bitmapBeforePicture = SelectObject(dc, pictureBitmap);
+        SetMapMode(dc, GetMapMode(windowDC));
+        LoadDoublePicture(doublePicturePath, windowDC);
+    } else if (pictureBitmap != nullptr) {
+        DeleteObject(pictureBitmap);
+        pictureBitmap = nullptr;
     }
-    // The file name alone: it is found in the working folder, which at a normal start
-    // is the program folder.
-    char pictureFile[300];
-    std::snprintf(pictureFile, sizeof pictureFile, "%s.bmp", layout->name);
-    pictureBitmap =
-        static_cast<HBITMAP>(LoadImageA(nullptr, pictureFile, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    if (pictureBitmap != nullptr && pictureDC != nullptr) {
-        bitmapBeforePicture = SelectObject(PictureDC(), pictureBitmap);
-        SetMapMode(PictureDC(), GetMapMode(windowDC));
-        LoadDoublePicture(layout->name, windowDC);
-        engine.table = layout->table;
-        ClearAll();
-    }
-    // Without a picture the earlier layout's table stays current.
     ReleaseDC(pictureControl, windowDC);
-    InvalidateRect(window, nullptr, FALSE);
+    // Without a picture the keys are drawn on the plain control, not over the last one.
+    InvalidateRect(window, nullptr, pictureDC == nullptr ? TRUE : FALSE);
+}
+
+void SelectLayout(WindowHandle mainWindow) {
+    HWND window = reinterpret_cast<HWND>(mainWindow);
+    const LRESULT selection = SendDlgItemMessageA(window, IDC_KEYBOARD_TYPE, CB_GETCURSEL, 0, 0);
+    SelectLayoutAt(mainWindow, static_cast<int>(selection)); // none chosen: nothing changes
 }

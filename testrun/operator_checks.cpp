@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/message_box.h"
+#include "app/settings.h"
 #include "resources/batch_dialog_ids.h"
 #include "testrun/plugin_link.h"
 #include "testrun/test_log.h"
@@ -41,20 +42,21 @@ bool IsValidLogFileName(const char* part) {
     return std::strpbrk(part, "\\/:*?<>|") == nullptr;
 }
 
-void DefaultLogPath(const char* modulePath, char* out, size_t size) {
-    if (size == 0) {
-        return;
-    }
-    // The module path is held in 400 bytes, like the program folder.
-    char folder[400];
-    std::snprintf(folder, sizeof folder, "%s", modulePath);
-    char* cut = std::strrchr(folder, '\\');
-    if (cut != nullptr) {
-        *cut = 0;
+void DefaultLogPath(char* out, size_t size) {
+    DataFilePath("test.log", out, size);
+}
+
+void OperatorDefaults(const StationSettings& station, OperatorEntry* entry) {
+    *entry = OperatorEntry{};
+    std::snprintf(entry->productId, sizeof entry->productId, "%s", station.product);
+    std::snprintf(entry->batchId, sizeof entry->batchId, "%s", station.batch);
+    StationKeystrokes(station, entry->keystrokes, sizeof entry->keystrokes);
+    if (station.logFile[0] != 0) {
+        std::snprintf(entry->logFileName, sizeof entry->logFileName, "%s", station.logFile);
     } else {
-        folder[0] = 0;
+        DefaultLogPath(entry->logFileName, sizeof entry->logFileName);
     }
-    std::snprintf(out, size, "%s\\test.log", folder);
+    entry->append = StationAppends(station);
 }
 
 void AddLogExtension(char* path, size_t size) {

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "app/handles.h"
+#include "app/station_settings.h"
 
 constexpr const char* kProgramVersion = "V3.2";
 constexpr const char* kProgramBuild = "1002";
@@ -33,8 +34,13 @@ uint32_t ParseKeystrokes(const char* text);
 // The file part of a log name: not empty and none of \ / : * ? < > |.
 bool IsValidLogFileName(const char* part);
 
-// The folder of modulePath (cut before its last backslash) followed by "\test.log".
-void DefaultLogPath(const char* modulePath, char* out, size_t size);
+// "test.log" in the data folder, cut to size.
+void DefaultLogPath(char* out, size_t size);
+
+// The Operator dialog as it opens: product and batch identification, keystrokes and log
+// mode from the station's settings; the station's log file, else the default log. The
+// operator identification is left empty: each operator enters their own.
+void OperatorDefaults(const StationSettings& station, OperatorEntry* entry);
 
 // A chosen log name whose file part has no extension gets ".log" (when it fits).
 void AddLogExtension(char* path, size_t size);

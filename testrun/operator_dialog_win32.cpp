@@ -10,6 +10,7 @@
 #include "app/os_version_win32.h"
 #include "app/about_box.h"
 #include "app/app_state.h"
+#include "app/station_settings.h"
 #include "resources/batch_dialog_ids.h"
 #include "testrun/batch_dialogs.h"
 #include "testrun/operator_checks.h"
@@ -23,17 +24,14 @@ static bool IsChecked(HWND dialog, int id) {
     return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-// "...": the open-file dialog, starting at the default log; cancelling leaves the
-// default in the field, so the field always ends up with a usable path.
+// "...": the open-file dialog, starting at the log named in the field (the default log
+// when the field is empty); cancelling leaves the field as it was.
 static void BrowseForLogFile(HWND dialog) {
-    char modulePath[400] = "";
-    GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
-    modulePath[sizeof modulePath - 1] = 0;
-    char defaultPath[kLogFileNameLength + 1];
-    DefaultLogPath(modulePath, defaultPath, sizeof defaultPath);
-
-    char file[260];
-    std::snprintf(file, sizeof file, "%s", defaultPath);
+    char file[260] = "";
+    GetDlgItemTextA(dialog, IDC_LOG_FILE_NAME, file, sizeof file);
+    if (file[0] == 0) {
+        DefaultLogPath(file, sizeof file);
+    }
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = dialog;
@@ -52,8 +50,8 @@ static void BrowseForLogFile(HWND dialog) {
     }
     if (chosen) {
         AddLogExtension(file, sizeof file); // not every file dialog honours lpstrDefExt
+        SetDlgItemTextA(dialog, IDC_LOG_FILE_NAME, file);
     }
-    SetDlgItemTextA(dialog, IDC_LOG_FILE_NAME, chosen ? file : defaultPath);
 }
 
 void SelectDialogField(WindowHandle dialog, int id) {
@@ -98,8 +96,17 @@ static INT_PTR OnInitDialog(HWND dialog) {
     }
     SendDlgItemMessageA(dialog, IDC_KEYSTROKES, EM_LIMITTEXT, kKeystrokesLength, 0);
     SendDlgItemMessageA(dialog, IDC_LOG_FILE_NAME, EM_LIMITTEXT, kLogFileNameLength, 0);
-    testRunInfo.overwrite = 1;
-    CheckRadioButton(dialog, IDC_OVERWRITE_LOG, IDC_APPEND_LOG, IDC_OVERWRITE_LOG);
+    // Filled from the station's settings; the log's full path, so that the operator sees
+    // where it goes.
+    OperatorEntry entry;
+    OperatorDefaults(station, &entry);
+    SetDlgItemTextA(dialog, IDC_PRODUCT_ID, entry.productId);
+    SetDlgItemTextA(dialog, IDC_BATCH_ID, entry.batchId);
+    SetDlgItemTextA(dialog, IDC_KEYSTROKES, entry.keystrokes);
+    SetDlgItemTextA(dialog, IDC_LOG_FILE_NAME, entry.logFileName);
+    testRunInfo.overwrite = entry.append ? 0 : 1;
+    CheckRadioButton(dialog, IDC_OVERWRITE_LOG, IDC_APPEND_LOG,
+                     entry.append ? IDC_APPEND_LOG : IDC_OVERWRITE_LOG);
     return TRUE;
 }
 

@@ -1,6 +1,7 @@
 // The application shell's portable parts: command line, trace, settings file and the
 // main window's layout rules.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <tuple>
@@ -13,10 +14,12 @@
 #include "app/command_line.h"
 #include "app/main_layout.h"
 #include "app/settings.h"
+#include "app/station_settings.h"
 #include "app/trace.h"
 #include "layout/layout_catalogue.h"
 #include "tests/fakes/fake_append_file.h"
 #include "tests/fakes/fake_messages.h"
+#include "tests/fakes/fake_station.h"
 #include "tests/temp_path.h"
 
 static int quitRequests = 0;
@@ -30,8 +33,14 @@ namespace {
 // off), the quit requests, then the layout name, the plug-in marker and the trace file
 // in brackets ("on" when the trace is on), the chatter threshold when set, /d, "end" when the
 // program is to end at once, and the messages shown.
-std::string Read(std::vector<std::string> args) {
+// With station options (null: no station settings) and the station's layout.
+std::string Read(std::vector<std::string> args, const char* station = nullptr,
+                 const char* stationLayout = "") {
     ResetAppState();
+    std::snprintf(appState.dataFolder, sizeof appState.dataFolder, "/no/data");
+    StationSettings settings = {};
+    std::snprintf(settings.options, sizeof settings.options, "%s", station ? station : "");
+    std::snprintf(settings.layout, sizeof settings.layout, "%s", stationLayout);
     quitRequests = 0;
     args.insert(args.begin(), "C:\\Clavoro\\Clavoro.exe");
     std::vector<const char*> argv;
@@ -39,7 +48,8 @@ std::string Read(std::vector<std::string> args) {
         argv.push_back(a.c_str());
     }
     char marker[kPluginMarkerSize] = "";
-    const int goOn = ReadCommandLine(static_cast<int>(argv.size()), argv.data(), marker);
+    const int goOn = ReadCommandLine(static_cast<int>(argv.size()), argv.data(),
+                                     station != nullptr ? &settings : nullptr, marker);
     const AppState& s = appState;
     std::string out = {s.batchMode ? 'b' : '-', s.pluginMode ? 'p' : '-',
                        s.detailedKeyLog ? 'd' : '-', s.filterSystemKeys ? 'f' : '-'};
@@ -67,6 +77,8 @@ TEST(CommandLine, OptionsAndTheirValues) {
     const struct {
         std::vector<std::string> args;
         std::string expected;
+        const char* station = nullptr; // the station's options, then its layout
+        const char* stationLayout = "";
     } cases[] = {
         {{"/batch-anything"}, "b--- 0 [] [] []"}, // the first two characters count
         {{"/i"}, "---- 0 [] [] []"},
@@ -79,8 +91,16 @@ TEST(CommandLine, OptionsAndTheirValues) {
         {{"/k", "/lx", trace}, "---- 0 [/lx] [] [" + trace + "] on"}, // ...but for later tests
         {{"/k", p}, "---- 0 [" + p + "] [" + p + "] []"},
         {{"x" + p + "y", "/b"}, "b--- 0 [] [x" + p + "y] []"},
-        {{"/k", "UK105", "/b", "/f"}, "b--f 0 [UK105] [] []"},
-        {{"/k", "UK105", "/b", "/f", "/t"}, "---- 0 [] [] []"}, // five: none is read
+        {{"/k", "UK105", "/b", "/f", "/t"}, "b-df 0 [UK105] [] []"}, // every one is read
+        {{"/b", "/d", "/c", "30", "/k", "UK105"}, "b--- 0 [UK105] [] [] /c 30 /d"},
+        {{"/k", "A", "/p", p, "/I", "/k", "B"}, "bp-- 1 [B] [" + p + "] []"}, // the later /k
+        {{"/f", "/c", "250", "/t", "/d", "/l", "bare.txt", "/b"},
+         "b-df 0 [] [] [/no/data\\bare.txt] /c 250 /d Could not open log file "
+         "/no/data\\bare.txt.\n"}, // a trace named without a folder lies in the data folder
+        {{}, "b--- 0 [UK 105] [] [] /c 30 /d", "/b /d /k \"UK 105\" /c 30"},
+        {{"/c", "40", "/k", "US104"}, "b--- 0 [US104] [] [] /c 40", "/k UK105 /c 30 /b"},
+        {{"/f"}, "b--f 0 [UK105] [] []", " /b\t/k US104 ", "UK105"}, // Layout over /k
+        {{"/b"}, "---- 0 [] [] [] end " + refused + "x" + exits, "/c x"},
         {{"/k", name, p + marker},
          "---- 0 [" + name.substr(0, 259) + "] [" + (p + marker).substr(0, 511) + "] []"},
         {{"/b", "/l"}, "b--- 0 [] [] []"},
@@ -88,18 +108,17 @@ TEST(CommandLine, OptionsAndTheirValues) {
         {{"/l", bad},
          "---- 0 [] [] [" + bad.substr(0, 259) + "] Could not open log file " + bad.substr(0, 259) +
              ".\n"},
-        {{"/c", "30", "/k", "UK105"}, "---- 0 [UK105] [] [] /c 30"},
-        {{"/d", "/k", "UK105", "/b"}, "b--- 0 [UK105] [] [] /d"},
         {{"/b", "/c", "1"}, "b--- 0 [] [] [] /c 1"},
         {{"/c", "0250"}, "---- 0 [] [] [] /c 250"},
         {{"/c", "0", "/b"}, "---- 0 [] [] [] end " + refused + "0" + exits},
         {{"/c", "251"}, "---- 0 [] [] [] end " + refused + "251" + exits},
         {{"/c", "3ms"}, "---- 0 [] [] [] end " + refused + "3ms" + exits},
-        {{"/b", "/c"}, "b--- 0 [] [] [] end " + refused + "nothing" + exits},
+        {{"/b", "/c"}, "---- 0 [] [] [] end " + refused + "nothing" + exits},
         {{"/k", "/c", "9"}, "---- 0 [/c] [] [] /c 9"}, // a value, and then for /c as /lx is
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, Read(c.args)) << c.args.size() << " arguments";
+        EXPECT_EQ(c.expected, Read(c.args, c.station, c.stationLayout))
+            << c.args.size() << " arguments";
     }
     EXPECT_EQ("Created debug file\r\nCreated debug file\r\n", FileText(trace)) << "appended";
     std::remove(trace.c_str());
@@ -205,6 +224,50 @@ TEST(Settings, FileWrittenAndPlacementOnScreen) {
     ASSERT_EQ(1, SettingsFilePath(name, sizeof name));
     EXPECT_STREQ("C:\\Data\\Clavoro\\Clavoro.ini", name);
     EXPECT_EQ(0, SettingsFilePath(name, 27)) << "one byte short";
+    ResetAppState();
+}
+
+// Each station value from the policy key where it is set there, else from the station
+// key. The data folder: beside the program outside the program-files folders where a file
+// can be made, else the shared folder, else beside the program all the same; a name with
+// a folder of its own stays as it is.
+TEST(Station, PolicyOverStationAndTheDataFolder) {
+    fakeRegistry[kStationKey] = {{"Options", "/b"}, {"Layout", "UK105"}, {"LogFile", "\\\\s\\l"},
+                                 {"Product", "KB"}, {"Batch", "Lot 7"},  {"Keystrokes", "5"}};
+    fakeRegistry[kPolicyKey] = {{"Batch", "Lot 9"}, {"Layout", ""}, {"LogMode", "append"}};
+    StationSettings s;
+    for (int read = 0; read < 2; ++read) {
+        std::memset(&s, 'x', sizeof s);
+        ReadStationSettings(&s);
+        EXPECT_EQ(read == 0 ? "/b|UK105|\\\\s\\l|KB|Lot 9|5|append" : "||||||",
+                  std::string(s.options) + "|" + s.layout + "|" + s.logFile + "|" + s.product +
+                      "|" + s.batch + "|" + s.keystrokes + "|" + s.logMode);
+        fakeRegistry[kStationKey].clear();
+        fakeRegistry[kPolicyKey].clear();
+    }
+    const std::string shared = "C:\\Data\\O\\C";
+    const std::tuple<const char*, bool, std::string, std::string> rows[] = {
+        {"C:\\Clavoro", true, shared, "C:\\Clavoro"},
+        {"C:\\Clavoro", false, "", "C:\\Clavoro"},
+        {"c:\\program files\\Clavoro", true, shared, shared},
+        {"C:\\Program Files (x86)\\C", true, shared, shared},
+        {"C:\\Program Filesx\\C", true, shared, "C:\\Program Filesx\\C"},
+        {"C:\\Clavoro", false, shared, shared}};
+    for (const auto& [program, writable, sharedFolder, expected] : rows) {
+        ResetAppState();
+        std::snprintf(appState.programFolder, sizeof appState.programFolder, "%s", program);
+        fakeWritableFolders = {writable ? program : "C:\\"};
+        fakeSharedFolder = sharedFolder;
+        DetermineDataFolder();
+        EXPECT_EQ(expected, appState.dataFolder) << program << writable << sharedFolder;
+    }
+    for (const char* name : {"C:t", "\\\\s\\t"}) { // a folder of its own
+        char path[8];
+        DataFilePath(name, path, sizeof path);
+        EXPECT_STREQ(name, path);
+    }
+    fakeWritableFolders.clear();
+    fakeSharedFolder.clear();
     ResetAppState();
 }
 

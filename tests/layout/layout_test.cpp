@@ -9,9 +9,11 @@
 
 #include "app/app_state.h"
 #include "app/trace.h"
+#include "engine/key_engine.h"
 #include "layout/layout_catalogue.h"
 #include "tests/fakes/fake_folder_listing.h"
 #include "tests/fakes/fake_messages.h"
+#include "tests/fakes/fake_station.h"
 #include "tests/temp_path.h"
 
 namespace {
@@ -294,6 +296,33 @@ TEST(LoadLayoutCatalogue, SkippedFilesAndAtMostAHundred) {
               "done\r\n",
               FileText(trace));
     std::remove(trace.c_str());
+    FreeAllLayouts();
+    ResetAppState();
+}
+
+// The picture loader is handed full paths in the program folder, whatever the working
+// folder: with LR_LOADFROMFILE, LoadImageA opens the name it is given as a file, so on
+// Windows a bare name is looked for in the working folder ("LoadImageA",
+// https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-loadimagea;
+// Wine also looks beside the program, so only this test shows the difference). The
+// layout chosen is the one tested; an index outside the catalogue changes nothing.
+TEST(SelectLayoutAt, PicturesByFullPathAndTheChosenTableTested) {
+    ResetAppState();
+    std::snprintf(appState.programFolder, sizeof appState.programFolder, "C:\\Clavoro");
+    fakeFolderEntries.clear();
+    Add("US104.kbl");
+    Add("UK.105.kbl");
+    ASSERT_EQ("US104,UK.105", LoadCatalogue());
+    fakePictureLoads.clear();
+    for (const int index : {1, -1, 2}) {
+        SelectLayoutAt(kOwner, index);
+    }
+    EXPECT_TRUE(catalogue.selected == 1 && engine.table == catalogue.slots[1]->table);
+    SelectLayoutAt(kOwner, 0);
+    EXPECT_TRUE(catalogue.selected == 0 && engine.table == catalogue.slots[0]->table);
+    const std::string uk = "C:\\Clavoro\\UK.105.bmp|C:\\Clavoro\\UK.105@2x.bmp;",
+                      us = "C:\\Clavoro\\US104.bmp|C:\\Clavoro\\US104@2x.bmp;";
+    EXPECT_EQ(uk + us, fakePictureLoads);
     FreeAllLayouts();
     ResetAppState();
 }

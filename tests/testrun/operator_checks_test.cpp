@@ -115,6 +115,36 @@ TEST_F(BatchLog, ContinueShowsFailedChecksInOrder) {
     }
 }
 
+// The dialog as it opens: the station's values (keystrokes only a number from 0 to 100),
+// else the default log in the data folder (cut to the field) to be overwritten; the
+// operator's own identification always empty.
+TEST(LogSetup, DialogFilledFromTheStation) {
+    ResetAppState();
+    const std::string deep = "C:\\" + std::string(395, 'd');
+    std::snprintf(appState.dataFolder, sizeof appState.dataFolder, "%s", deep.c_str());
+    const std::string byDefault = "|" + (deep + "\\test.log").substr(0, kLogFileNameLength);
+    const struct {
+        StationSettings station;
+        std::string entry;
+    } rows[] = {
+        {{"/b", "UK105", "\\\\s\\l3", "KB", "Lot 7", "100", "Append"}, "|KB|Lot 7|100|\\\\s\\l3|1"},
+        {{"", "", "", "", "", "0", "append"}, "|||0" + byDefault + "|1"},
+        {{"", "", "", "", "", "007", "appended"}, "|||007" + byDefault + "|0"},
+        {{"", "", "", "", "", "101", "overwrite"}, "|||" + byDefault + "|0"},
+        {{"", "", "", "", "", "0100", "appen"}, "|||" + byDefault + "|0"},
+        {{"", "", "", "", "", "1a", ""}, "|||" + byDefault + "|0"},
+    };
+    for (const auto& row : rows) {
+        OperatorEntry entry;
+        std::memset(&entry, 'x', sizeof entry);
+        OperatorDefaults(row.station, &entry);
+        EXPECT_EQ(row.entry, std::string(entry.operatorId) + "|" + entry.productId + "|" +
+                                 entry.batchId + "|" + entry.keystrokes + "|" + entry.logFileName +
+                                 "|" + std::to_string(entry.append));
+    }
+    ResetAppState();
+}
+
 TEST(LogSetup, KeystrokesNamesSystemAndDate) {
     const std::pair<const char*, uint32_t> keystrokes[] = {
         {"", 0},   {"0", 0},     {"100", 100}, {"0100", 100}, {"101", 101}, {"-5", 4294967291u},
@@ -127,14 +157,9 @@ TEST(LogSetup, KeystrokesNamesSystemAndDate) {
     for (const char* c = "\\/:*?<>|"; *c != 0; ++c) {
         EXPECT_FALSE(IsValidLogFileName((std::string("a") + *c + "b").c_str())) << *c;
     }
-    // The default beside the program, cut to the field; ".log" added to a browsed name
-    // that has no extension, when it fits.
-    const std::string deep = "C:\\" + std::string(395, 'd') + "\\Clavoro.exe";
+    // ".log" added to a browsed name that has no extension, when it fits.
     const std::string fits = "C:\\" + std::string(392, 'f'), full = fits + "f";
     const std::pair<std::string, std::string> paths[] = {
-        {"C:\\Clavoro\\Clavoro.exe", "C:\\Clavoro\\test.log"},
-        {"Clavoro.exe", "\\test.log"},
-        {deep, deep.substr(0, 399)},
         {"C:\\logs\\line3", "C:\\logs\\line3.log"},
         {"C:\\logs\\line3.txt", "C:\\logs\\line3.txt"},
         {"C:\\logs.d\\line3", "C:\\logs.d\\line3.log"},
@@ -145,11 +170,7 @@ TEST(LogSetup, KeystrokesNamesSystemAndDate) {
     for (const auto& [in, out] : paths) {
         char path[kLogFileNameLength + 1];
         std::snprintf(path, sizeof path, "%s", in.c_str());
-        if (in.find(".exe") != std::string::npos) {
-            DefaultLogPath(in.c_str(), path, sizeof path);
-        } else {
-            AddLogExtension(path, sizeof path);
-        }
+        AddLogExtension(path, sizeof path);
         EXPECT_EQ(out, path);
     }
     const struct {
