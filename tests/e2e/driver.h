@@ -31,7 +31,7 @@ std::string BesideProgram(const char* name);                   // a file of the 
 bool WriteTextFile(const char* name, const std::string& text); // the bytes as given
 bool WriteLayout(const char* name, const char* text);          // name.kbl, white name.bmp
 bool ReadWholeFile(const std::string& path, std::string* text);
-std::string SettingsFilePath(); // C:\ProgramData\Orvane\Clavoro\Clavoro.ini
+std::string SettingsFilePath(); // <the user's AppData\Roaming>\Orvane\Clavoro\Clavoro.ini
 
 // ---- the program ----
 
@@ -39,7 +39,8 @@ struct Program {
     PROCESS_INFORMATION info;
     HWND main; // set by WaitMainWindow
 };
-// Starts exe of the folder (null: the program under test), its output to outputFile.
+// Starts exe (a name in the folder or a full path; null: the program under test) in the
+// folder, its output to outputFile.
 bool StartProgram(Program& p, const char* arguments, const char* exe = nullptr,
                   const char* outputFile = nullptr);
 bool WaitMainWindow(Program& p);

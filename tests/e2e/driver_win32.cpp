@@ -116,13 +116,13 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
 
 std::string SettingsFilePath() {
     char folder[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder);
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
     return std::string(folder) + "\\Orvane\\Clavoro\\Clavoro.ini";
 }
 
 bool StartProgram(Program& p, const char* arguments, const char* exe, const char* outputFile) {
     p = Program{};
-    const std::string path = InFolder(exe != nullptr ? exe : strrchr(programFile, '\\') + 1);
+    const std::string path = FullPath(exe != nullptr ? exe : strrchr(programFile, '\\') + 1);
     std::string line = "\"" + path + "\" " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
