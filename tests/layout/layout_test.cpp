@@ -314,10 +314,12 @@ TEST(SelectLayoutAt, PicturesByFullPathAndTheChosenTableTested) {
     Add("UK.105.kbl");
     ASSERT_EQ("US104,UK.105", LoadCatalogue());
     fakePictureLoads.clear();
+    catalogue.slots[1]->table[0].status = TestedOk; // cleared when chosen
     for (const int index : {1, -1, 2}) {
         SelectLayoutAt(kOwner, index);
     }
-    EXPECT_TRUE(catalogue.selected == 1 && engine.table == catalogue.slots[1]->table);
+    EXPECT_TRUE(catalogue.selected == 1 && engine.table == catalogue.slots[1]->table &&
+                engine.table[0].status == Untested);
     SelectLayoutAt(kOwner, 0);
     EXPECT_TRUE(catalogue.selected == 0 && engine.table == catalogue.slots[0]->table);
     const std::string uk = "C:\\Clavoro\\UK.105.bmp|C:\\Clavoro\\UK.105@2x.bmp;",
