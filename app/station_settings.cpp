@@ -37,24 +37,16 @@ void ReadStationSettings(StationSettings* settings) {
     ReadValue("LogMode", settings->logMode, sizeof settings->logMode);
 }
 
-bool StationKeystrokes(const StationSettings& settings, char* out, size_t size) {
+void StationKeystrokes(const StationSettings& settings, char* out, size_t size) {
     const char* text = settings.keystrokes;
     const size_t length = std::strlen(text);
-    if (length == 0 || length > 3) {
-        return false;
-    }
+    bool valid = length >= 1 && length <= 3;
     int value = 0;
-    for (size_t i = 0; i < length; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
-            return false;
-        }
+    for (size_t i = 0; i < length && valid; ++i) {
+        valid = std::isdigit(static_cast<unsigned char>(text[i])) != 0;
         value = value * 10 + (text[i] - '0');
     }
-    if (value > 100) {
-        return false;
-    }
-    std::snprintf(out, size, "%s", text);
-    return true;
+    std::snprintf(out, size, "%s", valid && value <= 100 ? text : "");
 }
 
 bool StationAppends(const StationSettings& settings) {

@@ -35,8 +35,8 @@ int ReadStationValue(StationSource source, const char* name, char* out, size_t s
 void ReadStationSettings(StationSettings* settings);
 
 // The Keystrokes value as the dialog's field takes it: 1 to 3 digits of a number from 0
-// to 100; anything else is not set (false).
-bool StationKeystrokes(const StationSettings& settings, char* out, size_t size);
+// to 100; anything else is not set (an empty text).
+void StationKeystrokes(const StationSettings& settings, char* out, size_t size);
 
 // LogMode: true for "append" (any letter case); "overwrite", another text or none: false.
 bool StationAppends(const StationSettings& settings);

@@ -25,7 +25,7 @@ int IsFolderWritable(const char* folder) {
 }
 
 int ProgramFilesFolder(int index, char* folder, size_t size) {
-    return !fakeProgramFiles[index].empty() &&
+    return index >= 0 && index < 2 && !fakeProgramFiles[index].empty() &&
            std::snprintf(folder, size, "%s", fakeProgramFiles[index].c_str()) > 0;
 }
 
