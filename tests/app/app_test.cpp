@@ -229,8 +229,7 @@ TEST(Settings, FileWrittenAndPlacementOnScreen) {
 
 // Each station value from the policy key where it is set there, else from the station
 // key. The data folder: beside the program outside the program-files folders where a file
-// can be made, else the shared folder, else beside the program all the same; a name with
-// a folder of its own stays as it is.
+// can be made, else the shared folder, else beside the program all the same.
 TEST(Station, PolicyOverStationAndTheDataFolder) {
     fakeRegistry[kStationKey] = {{"Options", "/b"}, {"Layout", "UK105"}, {"LogFile", "\\\\s\\l"},
                                  {"Product", "KB"}, {"Batch", "Lot 7"},  {"Keystrokes", "5"}};
@@ -260,11 +259,6 @@ TEST(Station, PolicyOverStationAndTheDataFolder) {
         fakeSharedFolder = sharedFolder;
         DetermineDataFolder();
         EXPECT_EQ(expected, appState.dataFolder) << program << writable << sharedFolder;
-    }
-    for (const char* name : {"C:t", "\\\\s\\t"}) { // a folder of its own
-        char path[8];
-        DataFilePath(name, path, sizeof path);
-        EXPECT_STREQ(name, path);
     }
     fakeWritableFolders.clear();
     fakeSharedFolder.clear();

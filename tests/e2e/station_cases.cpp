@@ -1,16 +1,12 @@
-// A station: a program installed under Program Files, started by its shortcut's line of
-// six arguments from another working folder.
+// A station: an installed program started by its shortcut's line of six arguments.
 #include <shlobj.h>
 
 #include "tests/e2e/driver.h"
 #include "tools/bmp/bmp_writer.h"
 
-// /b /d /c 30 /k UK105, started in a folder that holds a white UK105.bmp of its own: batch
-// mode, with the default log in the shared data folder (made anew; operators may not write
-// under Program Files, though Wine lets them) shown in full in the Batch-ID dialog and
-// written; UK105's picture from the program folder; the key left of Z, which only UK105 has,
-// tested and choosing the keyboard under test; a key pressed again 5 ms after its release
-// failing the keyboard as chatter; UK105 named in the log.
+// /b /d /c 30 /k UK105 in a folder holding a white UK105.bmp: the default log in the shared
+// data folder, in full in the Batch-ID dialog; UK105's picture and its key left of Z tested,
+// choosing the keyboard under test; a key pressed again after 5 ms failing it as chatter.
 TEST(Station, six_argument_line_of_an_installed_program) {
     char folder[MAX_PATH] = "";
     SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, folder);

@@ -300,12 +300,11 @@ TEST(LoadLayoutCatalogue, SkippedFilesAndAtMostAHundred) {
     ResetAppState();
 }
 
-// The picture loader is handed full paths in the program folder, whatever the working
-// folder: with LR_LOADFROMFILE, LoadImageA opens the name it is given as a file, so on
-// Windows a bare name is looked for in the working folder ("LoadImageA",
+// The picture loader is handed full paths in the program folder: with LR_LOADFROMFILE,
+// LoadImageA opens a bare name in the working folder on Windows ("LoadImageA",
 // https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-loadimagea;
-// Wine also looks beside the program, so only this test shows the difference). The
-// layout chosen is the one tested; an index outside the catalogue changes nothing.
+// Wine also looks beside the program, so only this test shows it). The layout chosen
+// is the one tested; an index outside the catalogue changes nothing.
 TEST(SelectLayoutAt, PicturesByFullPathAndTheChosenTableTested) {
     ResetAppState();
     std::snprintf(appState.programFolder, sizeof appState.programFolder, "C:\\Clavoro");
