@@ -55,15 +55,8 @@ TEST(Chatter, key_pressed_again_5_ms_after_its_release) {
     PressAgainAfter(p, 5);
     ChatterShown(p.main);
     // The frame on the left edge of A (at 40, 50 of the picture, 40 high).
-    HWND picture = GetDlgItem(p.main, kPicture);
-    RECT client = {};
-    GetClientRect(picture, &client);
-    const float s = client.right / 700.0f;
-    POINT frame = {static_cast<int>(40 * s) + 1, static_cast<int>(70 * s)};
-    ClientToScreen(picture, &frame);
-    EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(frame.x, frame.y) == RGB(255, 0, 255); }));
-    TerminateProcess(p.info.hProcess, 0); // its window would be found in place of the next
-    WaitExit(p);
+    EXPECT_TRUE(WaitUntil([&] { return ShowsHatch(p.main, 40, 50, 2, RGB(255, 0, 255)); }));
+    ASSERT_TRUE(TerminateProcess(p.info.hProcess, 0) && WaitExit(p)); // gone before the next
 
     // A batch run: the keys come while Wine still holds the program after the Serial
     // dialog, and are timed by their stamps.

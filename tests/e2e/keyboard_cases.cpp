@@ -21,8 +21,7 @@ TEST(Keyboard, typed_keys_tested_posted_key_not) {
     ASSERT_TRUE(StartProgram(p, "") && WaitMainWindow(p));
     postB(p.main);
     EXPECT_TRUE(WaitControlText(p.main, kLastKeyUp, "B"));
-    TerminateProcess(p.info.hProcess, 0); // its window would be found in place of the next
-    WaitExit(p);
+    ASSERT_TRUE(TerminateProcess(p.info.hProcess, 0) && WaitExit(p)); // gone before the next
 
     HWND dialog = StartBatchRun(p, "/b /d /f", InFolder("keyboards.log"));
     ASSERT_TRUE(dialog != nullptr && WaitGone(dialog) && Answer(kSerialTitle, kContinue, "SN-1"));

@@ -1,6 +1,4 @@
 // A station: an installed program started by its shortcut's line of six arguments.
-#include <shlobj.h>
-
 #include "tests/e2e/driver.h"
 #include "tools/bmp/bmp_writer.h"
 
@@ -8,11 +6,8 @@
 // data folder, in full in the Batch-ID dialog; UK105's picture and its key left of Z tested,
 // choosing the keyboard under test; a key pressed again after 5 ms failing it as chatter.
 TEST(Station, six_argument_line_of_an_installed_program) {
-    char folder[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, folder);
-    const std::string program = std::string(folder) + "\\Clavoro station case\\";
-    SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder);
-    const std::string log = std::string(folder) + "\\Orvane\\Clavoro\\test.log";
+    const std::string program = "C:\\Program Files\\Clavoro station case\\",
+                      log = "C:\\ProgramData\\Orvane\\Clavoro\\test.log";
     ASSERT_TRUE(PrepareProgramFolder() &&
                 SaveBmp(MakePicture(700, 340, 0xFFFFFF), InFolder("UK105.bmp").c_str()));
     CreateDirectoryA(program.c_str(), nullptr);

@@ -311,7 +311,6 @@ TEST(Testrun, key_burst_with_trace_and_key_log) {
             }
             EXPECT_EQ(kTaps, taps) << mode.arguments;
         }
-        TerminateProcess(p.info.hProcess, 1);
-        WaitExit(p);
+        ASSERT_TRUE(TerminateProcess(p.info.hProcess, 1) && WaitExit(p));
     }
 }
