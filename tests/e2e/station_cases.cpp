@@ -1,4 +1,5 @@
 // A station: an installed program started by its shortcut's line of six arguments.
+#include "resources/batch_dialog_ids.h"
 #include "tests/e2e/driver.h"
 #include "tools/bmp/bmp_writer.h"
 
@@ -53,4 +54,17 @@ TEST(Station, six_argument_line_of_an_installed_program) {
                 text.find("Batch identification: 7\r\nLoaded keyboard layout UK105.kbl\r\n") !=
                     text.npos)
         << text;
+}
+
+// Run by the installer's test on what it installed, which checks what this prints: the
+// installed program started without arguments (the station's Options make it a batch run).
+TEST(Station, installed_program_batch_dialog) {
+    Program p;
+    ASSERT_TRUE(PrepareProgramFolder() &&
+                StartProgram(p, "", "C:\\Program Files\\Clavoro\\Clavoro.exe"));
+    const HWND d = WaitWindow("#32770", "Clavoro Batch-ID"); // none: the case fails
+    printf("Product=%s\nBatch=%s\nKeystrokes=%s\nLogFile=%s\nLogMode=%s\n",
+           ControlText(d, IDC_PRODUCT_ID).c_str(), ControlText(d, IDC_BATCH_ID).c_str(),
+           ControlText(d, IDC_KEYSTROKES).c_str(), ControlText(d, IDC_LOG_FILE_NAME).c_str(),
+           IsDlgButtonChecked(d, IDC_APPEND_LOG) ? "append" : "overwrite");
 }

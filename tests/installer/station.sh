@@ -2,18 +2,22 @@
 # The installer as IT uses it, with Wine's msiexec in the prefix of the end-to-end tests
 # (WINEPREFIX, with a wineserver running):
 #  1. an older package (version 1.0.0, one file it alone has, an older help page) is
-#     installed silently with station settings;
+#     installed silently with station settings but no log file; the installed program,
+#     started without arguments, opens its Batch-ID dialog filled from them, proposing
+#     the default log in the data folder, outside Program Files;
 #  2. the package of this build installed over it, with some settings given anew: one
 #     uninstall entry, of this version; every file of the program folder installed as
 #     built, the older package's own file gone; the Start menu entry; the settings given
-#     now written, those given only before kept;
+#     now written, those given only before kept; the dialog filled from both, with the
+#     log file given;
 #  3. the older package is refused over the newer one;
 #  4. an uninstall removes the program, its Start menu entry and uninstall entry, and
 #     keeps the station settings and a log in the data folder.
 #   station.sh <package.msi> <list of the program folder's files> <program folder>
-#              <icon> <make_installer.sh>
+#              <icon> <make_installer.sh> <e2e_station.exe>
+# The dialog's fields are read by e2e_station.exe's case installed_program_batch_dialog.
 set -uo pipefail
-msi=$1 list=$2 root=$3 icon=$4 make_installer=$5
+msi=$1 list=$2 root=$3 icon=$4 make_installer=$5 station_cases=$6
 [ -n "${WINEPREFIX:-}" ] || { echo "WINEPREFIX is not set (run from scripts/test)"; exit 1; }
 drive_c="$WINEPREFIX/drive_c"
 program_dir="$drive_c/Program Files/Clavoro"
@@ -71,6 +75,21 @@ uninstall_entries() {
         END { entry() }'
 }
 shortcuts() { find "$drive_c/users" "$drive_c/ProgramData" -name Clavoro.lnk 2>/dev/null; }
+# The installed program started without arguments: its Batch-ID dialog's fields, each
+# "<field>=<text>" checked against the expected ones; the program is then ended.
+batch_dialog() { # <field>=<text>...
+    (cd "$work" && wine "$station_cases" --gtest_filter=Station.installed_program_batch_dialog \
+        "$program_dir/Clavoro.exe") 2>&1 | tr -d '\r' >"$work/dialog.txt"
+    check "the installed program opens its Batch-ID dialog" \
+        grep -q '^\[  PASSED  \] 1 test' "$work/dialog.txt"
+    local expected seen
+    for expected in "$@"; do
+        seen=$(sed -n "s/^${expected%%=*}=//p" "$work/dialog.txt")
+        check "the Batch-ID dialog shows $expected (seen: $seen)" test "$seen" = "${expected#*=}"
+    done
+    echo "The installed program's Batch-ID dialog:"
+    grep -E '^(Product|Batch|Keystrokes|LogFile|LogMode)=' "$work/dialog.txt" | sed 's/^/  /'
+}
 
 # ---- the older package: the same files, an older help page, one file of its own ----
 mkdir -p "$work/older/Clavoro"
@@ -86,17 +105,18 @@ CLAVORO_SIGN_PFX="" bash "$make_installer" --version 1.0.0 --root "$work/older/C
     --list "$work/older.list" --icon "$icon" --msi "$older" >/dev/null ||
     { echo "FAIL: the older package could not be made"; exit 1; }
 
-# ---- 1. the older package with the station's settings ----
+# ---- 1. the older package with the station's settings, the log file left out ----
 check "the older package installs" msiexec /i "$(windows_path "$older")" \
-    'OPTIONS=/b /d /c 30' LAYOUT=US104 'LOGFILE=\\server\share\line3.log' PRODUCT=KB-100 \
-    BATCH=B-0001 KEYSTROKES=2 LOGMODE=append
+    'OPTIONS=/b /d /c 30' LAYOUT=US104 PRODUCT=KB-100 BATCH=B-0001 KEYSTROKES=2 LOGMODE=append
 check "the older package's own file is installed" test -f "$program_dir/retired.txt"
 check "the older package is listed as installed" \
     test "$(uninstall_entries)" = "1.0.0 Orvane $folder"
+batch_dialog Product=KB-100 Batch=B-0001 Keystrokes=2 \
+    'LogFile=C:\ProgramData\Orvane\Clavoro\test.log' LogMode=append
 
 # ---- 2. this build's package over it ----
 check "the package installs over the older one" msiexec /i "$(windows_path "$msi")" \
-    LAYOUT=UK105 PRODUCT=KB-200
+    LAYOUT=UK105 PRODUCT=KB-200 'LOGFILE=\\server\share\line3.log'
 entries=$(uninstall_entries)
 check "one uninstall entry, of version $version by Orvane (seen: ${entries:-none})" \
     test "$entries" = "$version Orvane $folder"
@@ -127,6 +147,8 @@ echo "Installed into $(windows_path "$program_dir"):"
 (cd "$program_dir" && find . -type f | sort | sed 's|^\./|  |')
 echo "Start menu entry: $(windows_path "$link")"
 echo "Uninstall entry: $entries"
+batch_dialog Product=KB-200 Batch=B-0001 Keystrokes=2 'LogFile=\\server\share\line3.log' \
+    LogMode=append
 
 # ---- 3. no downgrade ----
 msiexec /i "$(windows_path "$older")" >/dev/null 2>&1
