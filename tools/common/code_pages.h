@@ -1,6 +1,8 @@
 // Text in the single-byte code pages that layout files are written in: a drawing's
 // UTF-8 legends turned into Windows-1252 (the Western European layouts) or Shift-JIS
-// (code page 932, the Japanese one), and back into characters for the picture.
+// (code page 932, the Japanese one), and back into characters for the picture. Test
+// logs, written in a station's ANSI code page, are read from Windows-1252, -1250
+// (Central European), -1251 (Cyrillic) or UTF-8 into UTF-8.
 //
 // Shift-JIS is covered only as far as Japanese keycaps need it: ASCII, hiragana,
 // katakana, the long-vowel mark and the punctuation of the kana keys, the yen sign, and
@@ -14,12 +16,18 @@
 constexpr int kUtf8 = 65001;
 constexpr int kWestern = 1252;
 constexpr int kShiftJis = 932;
+constexpr int kCentralEuropean = 1250;
+constexpr int kCyrillic = 1251;
 
-// The characters of a text in the code page (kUtf8, kWestern or kShiftJis). A byte
-// sequence that the code page does not define gives U+FFFD.
+// A code page that logs may be read from: kWestern, kCentralEuropean, kCyrillic, kUtf8.
+bool IsLogCodePage(int codePage);
+
+// The characters of a text in the code page (kUtf8, kShiftJis or a log's code page). A
+// byte sequence that the code page does not define gives U+FFFD.
 std::vector<uint32_t> DecodeText(const std::string& text, int codePage);
 
-// Appends the character in the code page; 0 (nothing appended) when it has none.
+// Appends the character in the code page (kUtf8, kWestern or kShiftJis); 0 (nothing
+// appended) when it has none.
 int EncodeChar(uint32_t c, int codePage, std::string* out);
 
 // Appends a plain ASCII spelling of the character at text[at] ("Ue" for Ü, "nu" for
