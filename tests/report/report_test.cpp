@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -158,13 +159,44 @@ TEST(LogReader, Dates) {
         {"Sat Dec 32 15:17:58 2026", "0 0-0-0"},     {"Thu Feb 29 15:17:58 2024", "1 2024-2-29"},
         {"Sun Feb 29 15:17:58 2026", "0 0-0-0"},     {"Sun Feb 29 15:17:58 2100", "0 0-0-0"},
         {"Tue Feb 29 15:17:58 2000", "1 2000-2-29"}, {"Sat Apr 31 15:17:58 2026", "0 0-0-0"},
-        {"Sat Dec 05 15:17:58 0000", "0 0-0-0"}};
+        {"Sat Dec 05 15:17:58 0000", "0 0-0-0"},     {"Sat Dec 05 23:59:59 2026", "1 2026-12-5"},
+        {"Sat Dec 05 24:17:58 2026", "0 0-0-0"},     {"Sat Dec 05 15:60:58 2026", "0 0-0-0"},
+        {"Sat Dec 05 15:17:60 2026", "0 0-0-0"}};
     for (const auto& [text, date] : cases) {
         int y = 0, m = 0, d = 0;
         const int ok = ParseLogDate(text, std::strlen(text), &y, &m, &d);
         EXPECT_EQ(date, std::to_string(ok) + " " + std::to_string(y) + "-" + std::to_string(m) +
                             "-" + std::to_string(d))
             << text;
+    }
+}
+
+// Texts come out in UTF-8 from the code page of the log: each code page's own letters,
+// a byte it does not define, a control byte after a letter, and a value cut to its field
+// before a character that would not fit whole.
+TEST(LogReader, TextsIntoUtf8) {
+    const std::string filled(254, 'x');
+    const std::tuple<int, std::string, std::string> cases[] = {
+        {kWestern, "M\xfcller \x80\x81", "M\xc3\xbcller \xe2\x82\xac\xef\xbf\xbd"},
+        {kCentralEuropean, "\x8a\xe8\xfc", "\xc5\xa0\xc4\x8d\xc3\xbc"},
+        {kCyrillic, "\xcf\xf0\x80", "\xd0\x9f\xd1\x80\xd0\x82"},
+        {kUtf8, "M\xc3\xbcller\xff", "M\xc3\xbcller\xef\xbf\xbd"},
+        {kWestern, "\xfc\x01\t", "\xc3\xbc?\t"},
+        {kWestern, filled + "\xfc", filled},
+        {kWestern, filled.substr(1) + "\xfc", filled.substr(1) + "\xc3\xbc"}};
+    for (const auto& [codePage, text, utf8] : cases) {
+        std::string seen;
+        LogEvents events{};
+        events.context = &seen;
+        events.runEnded = [](void* context, const RunHeader& run) {
+            *static_cast<std::string*>(context) = run.operatorId;
+        };
+        static LogReader reader;
+        StartLogReader(&reader, events, "t.log", codePage);
+        const std::string log = kHeader.substr(0, kHeader.find("Operator")) +
+                                "Operator identification: " + text + "\r\n";
+        ReadLogText(&reader, log.data(), log.size());
+        EXPECT_EQ(utf8, seen) << codePage << " " << text;
     }
 }
 
@@ -254,7 +286,7 @@ TEST(Report, FiltersAndTotals) {
 }
 
 // The lists of failed serials cut at 20 in the summary and 200 on the page, a run with
-// no verdict yet, and what the page makes of markup and bytes above 127.
+// no verdict yet, and what the page makes of markup and of texts in the Western code page.
 TEST(Report, LongListsAndHtml) {
     std::vector<std::string> logs;
     for (int count : {201, 200, 20}) {
@@ -278,7 +310,7 @@ TEST(Report, LongListsAndHtml) {
               out.text.find("could not be placed: 1 (listed on standard error)"));
     EXPECT_NE(std::string::npos, out.html.find(", F200 &hellip; and 1 more (see the CSV export)"));
     EXPECT_NE(std::string::npos, out.html.find("&lt;b&gt;M\xc3\xbcller &amp; Co&lt;/b&gt;"));
-    EXPECT_NE(std::string::npos, out.html.find("Bad ??key"));
+    EXPECT_NE(std::string::npos, out.html.find("Bad \xe2\x82\xac\xc5\xb8key")); // Bad €Ÿkey
 }
 
 } // namespace

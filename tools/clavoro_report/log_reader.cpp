@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "tools/common/code_pages.h"
 
 namespace {
 
@@ -64,25 +67,39 @@ bool Equals(const char* text, size_t length, const char* word) {
     return length == n && std::memcmp(text, word, n) == 0;
 }
 
-// Copies a value, cut to the field, with NUL and control bytes made visible as '?'
-// so that every output format shows what the log held without breaking.
-void CopyValue(char* field, const char* text, size_t length) {
+// Copies a value in UTF-8, cut to the field at a character's start, with NUL and
+// control bytes made visible as '?' so that every output format shows what the log
+// held without breaking.
+void CopyValue(char* field, const char* text, size_t length, int codePage) {
     if (length > static_cast<size_t>(kFieldLength - 1)) {
         length = kFieldLength - 1;
     }
-    for (size_t i = 0; i < length; ++i) {
+    size_t i = 0;
+    for (; i < length && static_cast<unsigned char>(text[i]) < 0x80; ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         field[i] = (c < 32 && c != '\t') || c == 127 ? '?' : static_cast<char>(c);
     }
-    field[length] = 0;
+    if (i < length) {
+        std::string utf8;
+        for (uint32_t c : DecodeText(std::string(text + i, length - i), codePage)) {
+            EncodeChar(c < 32 && c != '\t' ? '?' : c == 127 ? '?' : c, kUtf8, &utf8);
+        }
+        size_t n = utf8.size() < kFieldLength - 1 - i ? utf8.size() : kFieldLength - 1 - i;
+        while (n < utf8.size() && n > 0 && (utf8[n] & 0xC0) == 0x80) {
+            --n; // a character cut in two is left out
+        }
+        std::memcpy(field + i, utf8.data(), n);
+        i += n;
+    }
+    field[i] = 0;
 }
 
 // "Loaded keyboard layout US104.kbl" -> "US104".
-void CopyLayoutName(char* field, const char* text, size_t length) {
+void CopyLayoutName(char* field, const char* text, size_t length, int codePage) {
     if (length >= 4 && std::memcmp(text + length - 4, ".kbl", 4) == 0) {
         length -= 4;
     }
-    CopyValue(field, text, length);
+    CopyValue(field, text, length, codePage);
 }
 
 void Unplaced(LogReader* r, const char* text, size_t length) {
@@ -154,7 +171,7 @@ bool IsUpperHex4(const char* t) {
 // IDENTITY is "VID hhhh PID hhhh", a device name without ids, or "none". Read from the
 // right, since only the name is quoted and it holds no quote. False when the text is
 // not of that form; the keyboard is then left as it was.
-bool ReadKeyboardIdentity(KeyboardRecord* kb, const char* text, size_t length) {
+bool ReadKeyboardIdentity(KeyboardRecord* kb, const char* text, size_t length, int codePage) {
     size_t end = length;
     size_t nameAt = 0, nameLength = 0;
     if (end > 0 && text[end - 1] == '"') {
@@ -184,19 +201,22 @@ bool ReadKeyboardIdentity(KeyboardRecord* kb, const char* text, size_t length) {
         (none && end != length)) {
         return false;
     }
-    kb->identified = true;
-    CopyValue(kb->keyboardVid, ids ? text + 4 : text, ids ? 4 : 0);
-    CopyValue(kb->keyboardPid, ids ? text + 13 : text, ids ? 4 : 0);
-    CopyValue(kb->keyboardRev, text + revAt, revAt > 0 ? 4 : 0);
+    CopyValue(kb->keyboardVid, ids ? text + 4 : text, ids ? 4 : 0, codePage);
+    CopyValue(kb->keyboardPid, ids ? text + 13 : text, ids ? 4 : 0, codePage);
+    CopyValue(kb->keyboardRev, text + revAt, revAt > 0 ? 4 : 0, codePage);
     if (nameLength > 0) {
-        CopyValue(kb->keyboardName, text + nameAt, nameLength);
+        CopyValue(kb->keyboardName, text + nameAt, nameLength, codePage);
     } else {
-        CopyValue(kb->keyboardName, text, ids ? 0 : end);
+        CopyValue(kb->keyboardName, text, ids ? 0 : end, codePage);
     }
     return true;
 }
 
 } // namespace
+
+const char* LogReaderVersion() {
+    return CLAVORO_READER_VERSION;
+}
 
 const char* VerdictName(int verdict) {
     return kVerdictNames[verdict]; // the reader sets no other verdict
@@ -224,8 +244,9 @@ int ParseLogDate(const char* t, size_t length, int* year, int* month, int* day) 
     const int y = (t[20] - '0') * 1000 + (t[21] - '0') * 100 + (t[22] - '0') * 10 + (t[23] - '0');
     static const int kDaysIn[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = y % 4 == 0 && (y % 100 != 0 || y % 400 == 0);
+    const auto two = [t](int at) { return (t[at] - '0') * 10 + (t[at + 1] - '0'); };
     if (!knownDay || m == 0 || y == 0 || d < 1 || d > kDaysIn[m - 1] ||
-        (m == 2 && d == 29 && !leap)) {
+        (m == 2 && d == 29 && !leap) || two(11) > 23 || two(14) > 59 || two(17) > 59) {
         return 0;
     }
     *year = y;
@@ -234,9 +255,11 @@ int ParseLogDate(const char* t, size_t length, int* year, int* month, int* day) 
     return 1;
 }
 
-void StartLogReader(LogReader* reader, const LogEvents& events, const char* fileName) {
+void StartLogReader(LogReader* reader, const LogEvents& events, const char* fileName,
+                    int codePage) {
     std::memset(reader, 0, sizeof *reader);
     reader->events = events;
+    reader->codePage = codePage;
     std::snprintf(reader->file, sizeof reader->file, "%s", fileName);
 }
 
@@ -276,20 +299,20 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
         std::memset(&r->keyboard, 0, sizeof r->keyboard);
         std::snprintf(r->keyboard.file, sizeof r->keyboard.file, "%s", r->file);
         r->keyboard.line = r->lineNumber;
-        CopyValue(r->keyboard.serial, text + n, length - n);
+        CopyValue(r->keyboard.serial, text + n, length - n, r->codePage);
         std::memcpy(r->keyboard.layout, run.layout, sizeof run.layout);
         r->keyboardOpen = true;
         r->runHasKeyboards = true;
         return;
     }
     if (StartsWith(text, length, "Version number: ", &n) && r->keyboardOpen && !r->verdictSeen) {
-        CopyValue(r->keyboard.version, text + n, length - n);
+        CopyValue(r->keyboard.version, text + n, length - n, r->codePage);
         return;
     }
     // A second record comes when a Clear let another device be chosen: the last names the
     // keyboard that was tested.
     if (StartsWith(text, length, "    Keyboard: ", &n) && r->keyboardOpen && !r->verdictSeen &&
-        ReadKeyboardIdentity(&r->keyboard, text + n, length - n)) {
+        ReadKeyboardIdentity(&r->keyboard, text + n, length - n, r->codePage)) {
         return;
     }
     if (r->keyboardOpen && !r->verdictSeen) {
@@ -313,18 +336,18 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
     if (StartsWith(text, length, "    Chatter: ", &n) && r->keyboardOpen && r->verdictSeen) {
         const size_t key = ChatterKeyLength(text + n, length - n);
         if (key > 0) {
-            CopyValue(r->keyboard.chatterKey, text + n, key);
+            CopyValue(r->keyboard.chatterKey, text + n, key, r->codePage);
             return;
         }
     }
     if (StartsWith(text, length, "    Failure Reason: ", &n) && r->keyboardOpen && r->verdictSeen) {
-        CopyValue(r->keyboard.reason, text + n, length - n);
+        CopyValue(r->keyboard.reason, text + n, length - n, r->codePage);
         CloseKeyboard(r);
         return;
     }
     if (StartsWith(text, length, "Loaded keyboard layout ", &n) ||
         StartsWith(text, length, "User changed keyboard layout to ", &n)) {
-        CopyLayoutName(run.layout, text + n, length - n);
+        CopyLayoutName(run.layout, text + n, length - n, r->codePage);
         if (r->events.layoutChanged != nullptr) {
             r->events.layoutChanged(r->events.context, run);
         }
@@ -339,25 +362,25 @@ void ReadLogLine(LogReader* r, const char* text, size_t length) {
         // "Clavoro V3.2 build 1002,  Windows XP"
         const char* comma = static_cast<const char*>(std::memchr(text, ',', length));
         size_t versionEnd = comma != nullptr ? static_cast<size_t>(comma - text) : length;
-        CopyValue(run.programVersion, text + n, versionEnd - n);
+        CopyValue(run.programVersion, text + n, versionEnd - n, r->codePage);
         if (comma != nullptr) {
             size_t os = versionEnd + 1;
             while (os < length && text[os] == ' ') {
                 ++os;
             }
-            CopyValue(run.osName, text + os, length - os);
+            CopyValue(run.osName, text + os, length - os, r->codePage);
         }
     } else if (run.year == 0 && ParseLogDate(text, length, &year, &month, &day)) {
-        CopyValue(run.dateText, text, length);
+        CopyValue(run.dateText, text, length, r->codePage);
         run.year = year;
         run.month = month;
         run.day = day;
     } else if (StartsWith(text, length, "Operator identification: ", &n)) {
-        CopyValue(run.operatorId, text + n, length - n);
+        CopyValue(run.operatorId, text + n, length - n, r->codePage);
     } else if (StartsWith(text, length, "Product identification: ", &n)) {
-        CopyValue(run.productId, text + n, length - n);
+        CopyValue(run.productId, text + n, length - n, r->codePage);
     } else if (StartsWith(text, length, "Batch identification: ", &n)) {
-        CopyValue(run.batchId, text + n, length - n);
+        CopyValue(run.batchId, text + n, length - n, r->codePage);
     } else {
         Unplaced(r, text, length);
     }

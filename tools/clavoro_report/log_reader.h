@@ -1,9 +1,12 @@
 // Reads Clavoro test logs record by record and turns them into runs and keyboards.
 // A log may hold several runs (appended), the key-matching records of /t, CR LF or
 // LF line ends, and damage of any kind: every line is either placed or reported.
+// Values come out in UTF-8, read from the code page the station wrote the log in.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+
+#include "tools/common/code_pages.h"
 
 constexpr int kFieldLength = 256; // longer values are cut (the program writes at most 49)
 
@@ -41,7 +44,6 @@ struct KeyboardRecord {
     // Its "    Keyboard: " record (batch runs with /d): the vendor and product id as the
     // system writes them, the HID version, and the product name, or for a device without
     // ids its name as the system gives it ("none" when no key of it was pressed).
-    bool identified;
     char keyboardVid[5];
     char keyboardPid[5];
     char keyboardRev[5];
@@ -62,6 +64,7 @@ struct LogEvents {
 struct LogReader {
     LogEvents events;
     char file[kFieldLength];
+    int codePage; // of the log's texts (tools/common/code_pages.h)
     long lineNumber;
     bool inRun;
     RunHeader run;
@@ -71,7 +74,12 @@ struct LogReader {
     KeyboardRecord keyboard;
 };
 
-void StartLogReader(LogReader* reader, const LogEvents& events, const char* fileName);
+// The log's texts are in the code page given.
+void StartLogReader(LogReader* reader, const LogEvents& events, const char* fileName,
+                    int codePage = kWestern);
+// What identifies the way this build reads logs: a digest of the reader's sources, so
+// that rows read by another reader can be read again.
+const char* LogReaderVersion();
 // Feeds one line without its line end (a CR before the LF is dropped here).
 void ReadLogLine(LogReader* reader, const char* text, size_t length);
 // Feeds every line of data that ends in LF; returns the bytes used, so what is left
@@ -82,5 +90,5 @@ size_t ReadLogLines(LogReader* reader, const char* data, size_t size);
 void ReadLogText(LogReader* reader, const char* text, size_t size);
 
 // "Sat Dec 05 15:17:58 2026" -> year, month, day; 1 on success, 0 for a text of another
-// form or a day the calendar does not have.
+// form, a day the calendar does not have or a time the clock does not have.
 int ParseLogDate(const char* text, size_t length, int* year, int* month, int* day);

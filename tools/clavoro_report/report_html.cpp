@@ -155,14 +155,7 @@ void AppendHtmlText(std::string* html, const char* text) {
             *html += "&quot;";
             break;
         default:
-            if (c < 0x80) {
-                *html += static_cast<char>(c);
-            } else if (c < 0xA0) {
-                *html += '?';
-            } else {
-                *html += static_cast<char>(0xC0 | (c >> 6));
-                *html += static_cast<char>(0x80 | (c & 0x3F));
-            }
+            *html += static_cast<char>(c);
         }
     }
 }

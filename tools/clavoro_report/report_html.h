@@ -6,6 +6,5 @@
 #include "tools/clavoro_report/report_model.h"
 
 void WriteHtmlReport(FILE* out, const Report& report);
-// Text for HTML: markup characters escaped; the log's single-byte text (the Windows
-// code page) shown as Latin-1, C1 control bytes as '?'. Appended to html.
+// Text for HTML: markup characters escaped, the rest as it is (UTF-8). Appended to html.
 void AppendHtmlText(std::string* html, const char* text);

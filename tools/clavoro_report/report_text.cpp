@@ -21,7 +21,12 @@ void WriteCountList(FILE* out, const char* title, const std::vector<ReasonCount>
     }
     std::fprintf(out, "  %s:\n", title);
     for (const ReasonCount& r : MostFrequentFirst(counts)) {
-        std::fprintf(out, "    %-24s %ld\n", r.reason.c_str(), r.count);
+        // Padded to 24 characters, not bytes: a character of UTF-8 may take up to four.
+        int width = 24;
+        for (const char c : r.reason) {
+            width += (c & 0xC0) == 0x80 ? 1 : 0;
+        }
+        std::fprintf(out, "    %-*s %ld\n", width, r.reason.c_str(), r.count);
     }
 }
 

@@ -1,69 +1,34 @@
 #include "tools/clavoro_report/results_store.h"
 
 #include <climits>
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "clavoro_version.h"
 #include "tools/clavoro_report/log_file.h"
-#include "tools/clavoro_report/packed_keyboards.h"
+#include "tools/clavoro_report/reader_state.h"
 #include "tools/clavoro_report/report_model.h"
+#include "tools/clavoro_report/source_name.h"
 #include "tools/clavoro_report/store_db.h"
+#include "tools/clavoro_report/store_schema.h"
 
 struct ResultsStore {
     StoreDb db;
+    int codePage;
+    bool wrote; // an import wrote something
 };
 
 namespace {
 
-// The tables, with what differs between the databases in braces. A row is keyed by its
-// log's number in imported_files and its line; a keyboard also by the line of its run,
-// so that a run's keyboards lie together. Texts are the log's bytes ('' when absent, as
-// in the CSV); run_date is NULL when the run's date line is missing or damaged.
-// `keyboards` shows each keyboard with its run's columns, as the CSV does: the header of
-// a run is complete before its first keyboard, so a run's values are its keyboards'.
-// A run also holds its keyboards packed (packed_keyboards.h): a report reads those, a
-// row per run instead of a row per keyboard; the rows of keyboard_tests are for SQL and
-// for the tests of one serial number.
-const char* const kSchema =
-    "CREATE TABLE IF NOT EXISTS imported_files ("
-    " file_id {id}, source TEXT NOT NULL UNIQUE, bytes_read BIGINT NOT NULL,"
-    " lines_read BIGINT NOT NULL, first_bytes {blob} NOT NULL, reader_state {blob},"
-    " imported_at {time});"
-    "CREATE TABLE IF NOT EXISTS runs ("
-    " file_id BIGINT NOT NULL, line BIGINT NOT NULL, source TEXT NOT NULL, run_date {date},"
-    " date_text TEXT NOT NULL, program TEXT NOT NULL, os TEXT NOT NULL, operator TEXT NOT NULL,"
-    " product TEXT NOT NULL, batch TEXT NOT NULL, layouts TEXT NOT NULL,"
-    " packed_keyboards {blob} NOT NULL, PRIMARY KEY (file_id, line));{packed}"
-    "CREATE TABLE IF NOT EXISTS keyboard_tests ("
-    " file_id BIGINT NOT NULL, run_line BIGINT NOT NULL, line BIGINT NOT NULL,"
-    " layout TEXT NOT NULL, serial TEXT{c} NOT NULL, version TEXT NOT NULL,"
-    " verdict SMALLINT NOT NULL, reason TEXT NOT NULL, chattered_key TEXT NOT NULL,"
-    " keyboard_vid TEXT NOT NULL, keyboard_pid TEXT NOT NULL, keyboard_rev TEXT NOT NULL,"
-    " keyboard_name TEXT NOT NULL, PRIMARY KEY (file_id, run_line, line)){clustered};"
-    "CREATE TABLE IF NOT EXISTS damaged_lines ("
-    " file_id BIGINT NOT NULL, line BIGINT NOT NULL, source TEXT NOT NULL, text TEXT NOT NULL,"
-    " PRIMARY KEY (file_id, line));"
-    "CREATE INDEX IF NOT EXISTS keyboard_tests_serial ON keyboard_tests (serial);"
-    "CREATE INDEX IF NOT EXISTS runs_run_date ON runs (run_date);"
-    "CREATE INDEX IF NOT EXISTS runs_product ON runs (product);"
-    "CREATE INDEX IF NOT EXISTS runs_batch ON runs (batch);"
-    "{view} keyboards AS SELECT r.source, k.line, r.run_date, r.operator, r.product, r.batch,"
-    " k.layout, k.serial, k.version, CASE k.verdict WHEN 0 THEN 'PASSED'"
-    " WHEN 1 THEN 'FAILED by the operator after verification' WHEN 2 THEN 'FAILED by the test'"
-    " ELSE 'INCOMPLETE' END AS verdict, k.reason, k.chattered_key, k.keyboard_vid,"
-    " k.keyboard_pid, k.keyboard_rev, k.keyboard_name, k.file_id, k.run_line"
-    " FROM keyboard_tests k JOIN runs r ON r.file_id = k.file_id AND r.line = k.run_line;";
-
 // The columns written, integers first.
 const char* const kKeyboardColumns =
-    "file_id, run_line, line, verdict, layout, serial, version, reason, chattered_key, "
-    "keyboard_vid, keyboard_pid, keyboard_rev, keyboard_name";
-const char* const kRunColumns = "file_id, line, source, run_date, date_text, program, os, operator,"
-                                " product, batch, layouts, packed_keyboards";
+    "generation_id, run_line, line, verdict_code, layout, serial, version, reason, chattered_key,"
+    " keyboard_vid, keyboard_pid, keyboard_rev, keyboard_name";
+const char* const kRunColumns = "generation_id, line, run_start, run_date, date_text, program, os,"
+                                " operator, product, batch, layouts";
 
 // Runs and damaged lines wait in memory until this many, then go in bulk.
 constexpr size_t kPendingRows = 10000;
@@ -72,26 +37,16 @@ constexpr size_t kFirstBytes = 256;
 // A damaged line is kept as the report shows it, cut to this length.
 constexpr size_t kDamagedText = 200;
 
-// Where the reader stood: its state after the file name, as bytes, then the layouts of
-// its run. A store written by a build whose reader differs in size reads the log again
-// from its start; a change to LogReader that keeps its size must change the mark.
-constexpr size_t kStateAt = offsetof(LogReader, lineNumber);
-constexpr size_t kStateSize = sizeof(LogReader) - kStateAt;
-const char kStateMark[] = "clavoro reader 2";
-
-std::string Replace(std::string text, const char* name, const char* value) {
-    for (size_t at; (at = text.find(name)) != std::string::npos;) {
-        text.replace(at, std::strlen(name), value);
-    }
-    return text;
-}
-
 void Copy(char* error, size_t size, const char* text) {
     std::snprintf(error, size, "%s", text);
 }
 
 std::string Number(long long n) {
     return std::to_string(n);
+}
+
+const char* OrNull(const char* text) {
+    return text[0] == 0 ? nullptr : text;
 }
 
 // A field of the reader's records filled from the store; texts there were cut already.
@@ -111,49 +66,38 @@ void SetDate(RunHeader* run, const char* text) {
     }
 }
 
+// Ends a transaction that failed, keeping why.
+void Undo(StoreDb* db) {
+    const std::string why = db->error;
+    DbExec(db, "ROLLBACK");
+    Copy(db->error, sizeof db->error, why.c_str());
+}
+
 // ---- Import --------------------------------------------------------------------------
 
 struct PendingRun {
     RunHeader header;
     std::string layouts;
-    std::string keyboards; // packed
 };
 
 struct Importer {
     StoreDb* db;
-    const char* source;
-    long long fileId;
+    long long generationId;
     FILE* warnings;
     LogReader* reader;
     DbBulk keyboards;
     std::vector<PendingRun> runs;
     std::vector<std::pair<long, std::string>> damaged;
-    std::string layouts;   // of the run being read, one per line, in order of first use
-    KeyboardPacker packer; // its keyboards
-    std::string state;     // the reader at the end of the last whole line
-    long long wholeEnd;    // that end
-    long wholeLines;       // lines up to it
+    std::string layouts; // of the run being read, one per line, in order of first use
+    std::string state;   // the reader at the end of the last whole line
+    long long wholeEnd;  // that end
+    long wholeLines;     // lines up to it
     bool failed;
 };
 
-// "clavoro reader 1, 4376 bytes": what the state that follows is.
-std::string StateHead() {
-    return std::string(kStateMark) + ", " + std::to_string(kStateSize) + " bytes";
-}
-
-std::string SaveState(const LogReader& reader, const std::string& layouts) {
-    return StateHead() +
-           std::string(reinterpret_cast<const char*>(&reader) + kStateAt, kStateSize) + layouts;
-}
-
-bool RestoreState(LogReader* reader, const std::string& state, std::string* layouts) {
-    const std::string head = StateHead();
-    if (state.size() < head.size() + kStateSize || state.compare(0, head.size(), head) != 0) {
-        return false;
-    }
-    std::memcpy(reinterpret_cast<char*>(reader) + kStateAt, state.data() + head.size(), kStateSize);
-    *layouts = state.substr(head.size() + kStateSize);
-    return true;
+// "2026-12-05 15:17:58", the start of a run with a date.
+std::string RunStart(const RunHeader& h) {
+    return RunDateText(h) + " " + std::string(h.dateText + 11, 8);
 }
 
 // Writes the runs and damaged lines that wait; the keyboards' bulk is ended first.
@@ -164,31 +108,32 @@ void Flush(Importer* imp) {
     }
     DbBulk bulk;
     if (!imp->runs.empty()) {
-        imp->failed = !DbBulkStart(imp->db, &bulk, "runs", kRunColumns, 2, 9, true);
+        imp->failed = !DbBulkStart(imp->db, &bulk, "runs", kRunColumns, 2, 9);
         for (size_t i = 0; i < imp->runs.size() && !imp->failed; ++i) {
             const RunHeader& h = imp->runs[i].header;
-            const std::string date = RunDateText(h);
-            const long long numbers[2] = {imp->fileId, h.line};
-            const char* texts[9] = {imp->source,
-                                    RunDate(h) == 0 ? nullptr : date.c_str(),
-                                    h.dateText,
-                                    h.programVersion,
-                                    h.osName,
-                                    h.operatorId,
-                                    h.productId,
-                                    h.batchId,
-                                    imp->runs[i].layouts.c_str()};
-            imp->failed = !DbBulkRow(&bulk, numbers, texts, &imp->runs[i].keyboards);
+            const bool dated = RunDate(h) != 0;
+            const std::string start = dated ? RunStart(h) : "", date = RunDateText(h);
+            const long long numbers[2] = {imp->generationId, h.line};
+            const char* texts[9] = {dated ? start.c_str() : nullptr,
+                                    dated ? date.c_str() : nullptr,
+                                    OrNull(h.dateText),
+                                    OrNull(h.programVersion),
+                                    OrNull(h.osName),
+                                    OrNull(h.operatorId),
+                                    OrNull(h.productId),
+                                    OrNull(h.batchId),
+                                    OrNull(imp->runs[i].layouts.c_str())};
+            imp->failed = !DbBulkRow(&bulk, numbers, texts);
         }
         imp->failed = !DbBulkEnd(&bulk, !imp->failed) || imp->failed;
         imp->runs.clear();
     }
     if (!imp->damaged.empty() && !imp->failed) {
         imp->failed =
-            !DbBulkStart(imp->db, &bulk, "damaged_lines", "file_id, line, source, text", 2, 2);
+            !DbBulkStart(imp->db, &bulk, "damaged_lines", "generation_id, line, text", 2, 1);
         for (size_t i = 0; i < imp->damaged.size() && !imp->failed; ++i) {
-            const long long numbers[2] = {imp->fileId, imp->damaged[i].first};
-            const char* texts[2] = {imp->source, imp->damaged[i].second.c_str()};
+            const long long numbers[2] = {imp->generationId, imp->damaged[i].first};
+            const char* texts[1] = {imp->damaged[i].second.c_str()};
             imp->failed = !DbBulkRow(&bulk, numbers, texts);
         }
         imp->failed = !DbBulkEnd(&bulk, !imp->failed) || imp->failed;
@@ -196,10 +141,8 @@ void Flush(Importer* imp) {
     }
 }
 
-void OnImportRunStarted(void* context, const RunHeader& run) {
-    Importer* imp = static_cast<Importer*>(context);
-    imp->layouts.clear();
-    StartPacking(&imp->packer, run.line);
+void OnImportRunStarted(void* context, const RunHeader&) {
+    static_cast<Importer*>(context)->layouts.clear();
 }
 
 void OnImportLayout(void* context, const RunHeader& run) {
@@ -220,17 +163,17 @@ void OnImportKeyboard(void* context, const RunHeader& run, const KeyboardRecord&
         imp->failed = true;
         return;
     }
-    const long long numbers[4] = {imp->fileId, run.line, kb.line, kb.verdict};
-    const char* texts[9] = {kb.layout,      kb.serial,      kb.version,
-                            kb.reason,      kb.chatterKey,  kb.keyboardVid,
-                            kb.keyboardPid, kb.keyboardRev, kb.keyboardName};
+    const long long numbers[4] = {imp->generationId, run.line, kb.line, kb.verdict};
+    const char* texts[9] = {
+        OrNull(kb.layout),      OrNull(kb.serial),      OrNull(kb.version),
+        OrNull(kb.reason),      OrNull(kb.chatterKey),  OrNull(kb.keyboardVid),
+        OrNull(kb.keyboardPid), OrNull(kb.keyboardRev), OrNull(kb.keyboardName)};
     imp->failed = !DbBulkRow(&imp->keyboards, numbers, texts);
-    PackKeyboard(&imp->packer, kb);
 }
 
 void OnImportRunEnded(void* context, const RunHeader& run) {
     Importer* imp = static_cast<Importer*>(context);
-    imp->runs.push_back({run, imp->layouts, imp->packer.bytes});
+    imp->runs.push_back({run, imp->layouts});
     if (imp->runs.size() >= kPendingRows) {
         Flush(imp);
     }
@@ -256,50 +199,86 @@ void AtWholeLines(void* context, long long end) {
     Importer* imp = static_cast<Importer*>(context);
     imp->wholeEnd = end;
     imp->wholeLines = imp->reader->lineNumber;
-    imp->state = SaveState(*imp->reader, imp->layouts);
+    imp->state = SaveReaderState(*imp->reader, imp->layouts);
 }
 
 // The rows read from the log's lines from these on are read again: every keyboard from
 // `keyboards` on is of the run at `runs` or a later one.
-bool DeleteFrom(StoreDb* db, long long fileId, long keyboards, long runs, long damaged) {
-    const std::string f = Number(fileId), k = Number(keyboards), r = Number(runs),
+bool DeleteFrom(StoreDb* db, long long generation, long keyboards, long runs, long damaged) {
+    const std::string g = Number(generation), k = Number(keyboards), r = Number(runs),
                       d = Number(damaged);
-    const SqlValue kp[3] = {SqlText(f.c_str()), SqlText(r.c_str()), SqlText(k.c_str())};
-    const SqlValue rp[2] = {SqlText(f.c_str()), SqlText(r.c_str())};
-    const SqlValue dp[2] = {SqlText(f.c_str()), SqlText(d.c_str())};
+    const SqlValue kp[3] = {SqlText(g.c_str()), SqlText(r.c_str()), SqlText(k.c_str())};
+    const SqlValue rp[2] = {SqlText(g.c_str()), SqlText(r.c_str())};
+    const SqlValue dp[2] = {SqlText(g.c_str()), SqlText(d.c_str())};
     return DbExec(db,
-                  "DELETE FROM keyboard_tests WHERE file_id = $1 AND run_line >= $2"
+                  "DELETE FROM keyboard_tests WHERE generation_id = $1 AND run_line >= $2"
                   " AND line >= $3",
                   kp, 3) &&
-           DbExec(db, "DELETE FROM runs WHERE file_id = $1 AND line >= $2", rp, 2) &&
-           DbExec(db, "DELETE FROM damaged_lines WHERE file_id = $1 AND line >= $2", dp, 2);
+           DbExec(db, "DELETE FROM runs WHERE generation_id = $1 AND line >= $2", rp, 2) &&
+           DbExec(db, "DELETE FROM damaged_lines WHERE generation_id = $1 AND line >= $2", dp, 2);
 }
 
-// The keyboards of the run the last import left open, those before `cut`, packed again:
-// the run's row is written anew when the run ends. False when the store lacks them.
-bool ResumePacking(StoreDb* db, Importer* imp, const RunHeader& run, long cut) {
-    const std::string f = Number(imp->fileId), r = Number(run.line);
-    const SqlValue params[2] = {SqlText(f.c_str()), SqlText(r.c_str())};
+// The last generation of a source, as the store has it.
+struct Generation {
+    bool found;
+    long long sourceId, id, number, bytesRead, bytesSeen;
+    std::string firstBytes, readerVersion, state;
+    int codePage;
+};
+
+bool LastGeneration(StoreDb* db, const std::string& source, Generation* g) {
+    const SqlValue name = SqlText(source.c_str());
     DbRows rows{};
-    const bool found =
-        DbQuery(db, &rows, "SELECT packed_keyboards FROM runs WHERE file_id = $1 AND line = $2",
-                params, 2) &&
-        DbNext(&rows) == 1;
-    const std::string packed = found ? DbBlob(&rows, 0) : std::string();
-    DbEndRows(&rows);
-    StartPacking(&imp->packer, run.line);
-    KeyboardUnpacker unpacker;
-    StartUnpacking(&unpacker, packed, run.line, "");
-    int next = 0;
-    while (found && (next = UnpackKeyboard(&unpacker)) == 1 && unpacker.keyboard.line < cut) {
-        PackKeyboard(&imp->packer, unpacker.keyboard);
+    *g = Generation{};
+    bool ok = DbQuery(db, &rows,
+                      "SELECT s.source_id, g.generation_id, g.generation, g.bytes_read,"
+                      " g.bytes_seen, g.first_bytes, g.reader_version, g.code_page,"
+                      " g.reader_state FROM sources s JOIN generations g"
+                      " ON g.source_id = s.source_id WHERE s.path = $1"
+                      " ORDER BY g.generation DESC LIMIT 1",
+                      &name, 1);
+    const int next = ok ? DbNext(&rows) : -1;
+    if (next == 1) {
+        g->found = true;
+        g->sourceId = DbNumber(&rows, 0);
+        g->id = DbNumber(&rows, 1);
+        g->number = DbNumber(&rows, 2);
+        g->bytesRead = DbNumber(&rows, 3);
+        g->bytesSeen = DbNumber(&rows, 4);
+        g->firstBytes = DbBlob(&rows, 5);
+        g->readerVersion = DbText(&rows, 6);
+        g->codePage = static_cast<int>(DbNumber(&rows, 7));
+        g->state = DbText(&rows, 8) == nullptr ? "" : DbText(&rows, 8);
     }
-    return found && next >= 0;
+    DbEndRows(&rows);
+    return next >= 0;
+}
+
+// How an import goes on from the last generation of the log.
+enum Continue {
+    kNothingNew,    // the log is as it was when imported last
+    kReadOn,        // it grew: read from where the reader stood
+    kReadAgain,     // read by another reader, or in another code page: read again from its start
+    kNewGeneration, // replaced, or not imported before
+};
+
+Continue HowToGoOn(const Generation& g, const char* head, size_t headSize, long long size,
+                   int codePage, LogReader* reader, std::string* layouts) {
+    const bool same = g.found && size >= g.bytesRead && g.firstBytes.size() <= headSize &&
+                      std::memcmp(g.firstBytes.data(), head, g.firstBytes.size()) == 0;
+    if (!same) {
+        return kNewGeneration;
+    }
+    if (g.readerVersion != LogReaderVersion() || g.codePage != codePage ||
+        !RestoreReaderState(reader, g.state, layouts)) {
+        return kReadAgain;
+    }
+    return size == g.bytesSeen ? kNothingNew : kReadOn;
 }
 
 // ---- Replay --------------------------------------------------------------------------
 
-// One log's runs and damaged lines, handed on in line order between its keyboards.
+// One generation's runs and damaged lines, handed on in line order between its keyboards.
 struct FileReplay {
     const LogEvents* events;
     std::string source;
@@ -357,55 +336,34 @@ void ReplayBefore(FileReplay* f, long line) {
     }
 }
 
-void HandOn(FileReplay* f, const KeyboardRecord& kb) {
+// A keyboard read from keyboard_tests: line, verdict, serial, reason, chattered key, vid,
+// pid, name, then with the CSV's columns layout, version and rev.
+void HandOn(FileReplay* f, DbRows* rows, bool csvColumns) {
+    KeyboardRecord& kb = f->keyboard;
+    kb.line = DbNumber(rows, 0);
+    const long verdict = DbNumber(rows, 1);
+    kb.verdict =
+        verdict >= 0 && verdict < kVerdictCount ? static_cast<int>(verdict) : VerdictIncomplete;
+    DbTextInto(rows, 2, kb.serial, sizeof kb.serial);
+    DbTextInto(rows, 3, kb.reason, sizeof kb.reason);
+    DbTextInto(rows, 4, kb.chatterKey, sizeof kb.chatterKey);
+    DbTextInto(rows, 5, kb.keyboardVid, sizeof kb.keyboardVid);
+    DbTextInto(rows, 6, kb.keyboardPid, sizeof kb.keyboardPid);
+    DbTextInto(rows, 7, kb.keyboardName, sizeof kb.keyboardName);
+    if (csvColumns) {
+        DbTextInto(rows, 8, kb.layout, sizeof kb.layout);
+        DbTextInto(rows, 9, kb.version, sizeof kb.version);
+        DbTextInto(rows, 10, kb.keyboardRev, sizeof kb.keyboardRev);
+    }
     ReplayBefore(f, kb.line);
     if (f->events->keyboardDone != nullptr) {
         f->events->keyboardDone(f->events->context, f->keyboardRun, kb);
     }
 }
 
-// A test of the serial number asked for, read from keyboard_tests; the columns only the
-// CSV shows are left empty.
-void ReplaySerialTest(FileReplay* f, DbRows* rows) {
-    KeyboardRecord& kb = f->keyboard;
-    kb.line = DbNumber(rows, 0);
-    DbTextInto(rows, 1, kb.serial, sizeof kb.serial);
-    const long verdict = DbNumber(rows, 2);
-    kb.verdict =
-        verdict >= 0 && verdict < kVerdictCount ? static_cast<int>(verdict) : VerdictIncomplete;
-    DbTextInto(rows, 3, kb.reason, sizeof kb.reason);
-    DbTextInto(rows, 4, kb.chatterKey, sizeof kb.chatterKey);
-    DbTextInto(rows, 5, kb.keyboardVid, sizeof kb.keyboardVid);
-    DbTextInto(rows, 6, kb.keyboardPid, sizeof kb.keyboardPid);
-    DbTextInto(rows, 7, kb.keyboardName, sizeof kb.keyboardName);
-    HandOn(f, kb);
-}
-
-// Every run of the log with its packed keyboards, and its damaged lines between them.
-bool ReplayRuns(StoreDb* db, FileReplay* f) {
-    for (size_t i = 0; i < f->runs.size(); ++i) {
-        const PendingRun& run = f->runs[i];
-        ReplayBefore(f, run.header.line + 1);
-        KeyboardUnpacker unpacker;
-        StartUnpacking(&unpacker, run.keyboards, run.header.line, f->source.c_str());
-        int next;
-        while ((next = UnpackKeyboard(&unpacker)) == 1) {
-            HandOn(f, unpacker.keyboard);
-        }
-        if (next < 0) {
-            std::snprintf(db->error, sizeof db->error,
-                          "the keyboards of the run at line %ld of %s are damaged", run.header.line,
-                          f->source.c_str());
-            return false;
-        }
-    }
-    return true;
-}
-
-// Loads a log's runs; whole, also their keyboards and the log's damaged lines, which the
-// tests of one serial number do without.
-bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char* source,
-               bool whole) {
+// Loads a generation's runs and, without a serial number, its damaged lines.
+bool StartFile(StoreDb* db, FileReplay* f, const std::string& id, const std::string& source,
+               bool damaged) {
     f->source = source;
     f->runs.clear();
     f->damaged.clear();
@@ -413,21 +371,20 @@ bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char
     f->openRun = -1;
     std::memset(&f->keyboardRun, 0, sizeof f->keyboardRun);
     std::memset(&f->keyboard, 0, sizeof f->keyboard);
-    SetField(f->keyboardRun.file, sizeof f->keyboardRun.file, source);
-    SetField(f->keyboard.file, sizeof f->keyboard.file, source);
-    const SqlValue param = SqlText(fileId.c_str());
+    SetField(f->keyboardRun.file, sizeof f->keyboardRun.file, source.c_str());
+    SetField(f->keyboard.file, sizeof f->keyboard.file, source.c_str());
+    const SqlValue param = SqlText(id.c_str());
     DbRows rows{};
-    const std::string sql =
-        std::string("SELECT line, run_date, date_text, program, os, operator, product, batch,"
-                    " layouts, ") +
-        (whole ? "packed_keyboards" : "''") + " FROM runs WHERE file_id = $1 ORDER BY line";
-    bool ok = DbQuery(db, &rows, sql.c_str(), &param, 1);
+    bool ok = DbQuery(db, &rows,
+                      "SELECT line, run_date, date_text, program, os, operator, product, batch,"
+                      " layouts FROM runs WHERE generation_id = $1 ORDER BY line",
+                      &param, 1);
     int next = 0;
     while (ok && (next = DbNext(&rows)) == 1) {
         f->runs.emplace_back();
         RunHeader& h = f->runs.back().header;
         std::memset(&h, 0, sizeof h);
-        SetField(h.file, sizeof h.file, source);
+        SetField(h.file, sizeof h.file, source.c_str());
         h.line = DbNumber(&rows, 0);
         SetDate(&h, DbText(&rows, 1));
         DbTextInto(&rows, 2, h.dateText, sizeof h.dateText);
@@ -436,14 +393,13 @@ bool StartFile(StoreDb* db, FileReplay* f, const std::string& fileId, const char
         DbTextInto(&rows, 5, h.operatorId, sizeof h.operatorId);
         DbTextInto(&rows, 6, h.productId, sizeof h.productId);
         DbTextInto(&rows, 7, h.batchId, sizeof h.batchId);
-        f->runs.back().layouts = DbText(&rows, 8);
-        f->runs.back().keyboards = DbBlob(&rows, 9);
+        f->runs.back().layouts = DbText(&rows, 8) == nullptr ? "" : DbText(&rows, 8);
     }
     DbEndRows(&rows);
     ok = ok && next == 0;
-    if (ok && whole) {
+    if (ok && damaged) {
         ok = DbQuery(db, &rows,
-                     "SELECT line, text FROM damaged_lines WHERE file_id = $1 ORDER BY line",
+                     "SELECT line, text FROM damaged_lines WHERE generation_id = $1 ORDER BY line",
                      &param, 1);
         while (ok && (next = DbNext(&rows)) == 1) {
             f->damaged.emplace_back(DbNumber(&rows, 0), DbText(&rows, 1));
@@ -459,43 +415,49 @@ void EndFile(FileReplay* f) {
     EndOpenRun(f);
 }
 
-// Every log in order of first import, each with its runs' keyboards in line order; for
-// one serial number only the logs that tested it, and only its tests, found by its index.
-bool Replay(StoreDb* db, FileReplay* f, const char* serial) {
+// Every generation in order of first import, each with its keyboards in line order; for
+// one serial number only the generations that tested it, and only its tests, found by its
+// index.
+bool Replay(StoreDb* db, FileReplay* f, const char* serial, bool csvColumns) {
     std::vector<std::pair<std::string, std::string>> files;
     const SqlValue param = SqlText(serial);
     DbRows rows{};
-    bool ok =
-        DbQuery(db, &rows,
-                serial == nullptr ? "SELECT file_id, source FROM imported_files ORDER BY file_id"
-                                  : "SELECT file_id, source FROM imported_files WHERE file_id IN"
-                                    " (SELECT file_id FROM keyboard_tests WHERE serial = $1)"
-                                    " ORDER BY file_id",
-                &param, serial == nullptr ? 0 : 1);
+    bool ok = DbQuery(db, &rows,
+                      serial == nullptr
+                          ? "SELECT g.generation_id, s.path, g.generation FROM generations g"
+                            " JOIN sources s ON s.source_id = g.source_id ORDER BY g.generation_id"
+                          : "SELECT g.generation_id, s.path, g.generation FROM generations g"
+                            " JOIN sources s ON s.source_id = g.source_id WHERE g.generation_id"
+                            " IN (SELECT generation_id FROM keyboard_tests WHERE serial = $1)"
+                            " ORDER BY g.generation_id",
+                      &param, serial == nullptr ? 0 : 1);
     int next = 0;
     while (ok && (next = DbNext(&rows)) == 1) {
-        files.emplace_back(DbText(&rows, 0), DbText(&rows, 1));
+        const long generation = DbNumber(&rows, 2);
+        files.emplace_back(DbText(&rows, 0),
+                           std::string(DbText(&rows, 1)) +
+                               (generation > 1 ? ", generation " + Number(generation) : ""));
     }
     DbEndRows(&rows);
     ok = ok && next == 0;
+    const std::string select =
+        std::string("SELECT line, verdict_code, serial, reason, chattered_key, keyboard_vid,"
+                    " keyboard_pid, keyboard_name") +
+        (csvColumns ? ", layout, version, keyboard_rev" : "") +
+        " FROM keyboard_tests WHERE generation_id = ";
+    const std::string order =
+        std::string(serial == nullptr ? "" : " AND serial = $1") + " ORDER BY run_line, line";
     for (size_t i = 0; ok && i < files.size(); ++i) {
-        const std::string& id = files[i].first;
-        ok = StartFile(db, f, id, files[i].second.c_str(), serial == nullptr);
-        if (serial == nullptr) {
-            ok = ok && ReplayRuns(db, f);
-        } else {
-            const SqlValue both[2] = {param, SqlText(id.c_str())};
-            ok = ok && DbQuery(db, &rows,
-                               "SELECT line, serial, verdict, reason, chattered_key, keyboard_vid,"
-                               " keyboard_pid, keyboard_name FROM keyboard_tests"
-                               " WHERE serial = $1 AND file_id = $2 ORDER BY run_line, line",
-                               both, 2);
-            while (ok && (next = DbNext(&rows)) == 1) {
-                ReplaySerialTest(f, &rows);
-            }
-            DbEndRows(&rows);
-            ok = ok && next == 0;
+        ok = StartFile(db, f, files[i].first, files[i].second, serial == nullptr);
+        const std::string query = select + files[i].first + order;
+        // A generation's keyboards stream from PostgreSQL while the report reads them.
+        ok = ok && (serial == nullptr ? DbStream(db, &rows, query)
+                                      : DbQuery(db, &rows, query.c_str(), &param, 1));
+        while (ok && (next = DbNext(&rows)) == 1) {
+            HandOn(f, &rows, csvColumns);
         }
+        DbEndRows(&rows);
+        ok = ok && next == 0;
         EndFile(f);
     }
     return ok;
@@ -503,62 +465,61 @@ bool Replay(StoreDb* db, FileReplay* f, const char* serial) {
 
 } // namespace
 
-int OpenResultsStore(const char* where, ResultsStore** store, char* error, size_t errorSize) {
+int OpenResultsStore(const char* where, int codePage, ResultsStore** store, char* error,
+                     size_t errorSize) {
     ResultsStore* s = new ResultsStore{};
+    s->codePage = codePage;
     StoreDb* db = &s->db;
     bool ok = OpenStoreDb(db, where) != 0;
-    // The view is made last, in the same transaction as the tables.
-    if (ok && !DbExec(db, "SELECT 1 FROM keyboards WHERE 1 = 0")) {
-        const bool lite = db->kind == kStoreSqlite;
-        std::string schema =
-            Replace(kSchema, "{id}", lite ? "INTEGER PRIMARY KEY" : "BIGSERIAL PRIMARY KEY");
-        schema = Replace(schema, "{blob}", lite ? "BLOB" : "BYTEA");
-        schema = Replace(schema, "{date}", lite ? "TEXT" : "DATE");
-        schema = Replace(schema, "{time}", lite ? "TEXT" : "TIMESTAMPTZ");
-        schema = Replace(schema, "{c}", lite ? "" : " COLLATE \"C\"");
-        schema = Replace(schema, "{clustered}", lite ? " WITHOUT ROWID" : "");
-        // Packed already: PostgreSQL's compression would only cost time.
-        schema = Replace(schema, "{packed}",
-                         lite ? ""
-                              : "ALTER TABLE runs ALTER COLUMN packed_keyboards SET STORAGE"
-                                " EXTERNAL;");
-        schema = Replace(schema, "{view}",
-                         lite ? "CREATE VIEW IF NOT EXISTS" : "CREATE OR REPLACE VIEW");
-        // Two first uses at once create the tables once: the second finds the view made
-        // (running the schema again would lock tables the first may be importing into).
+    if (ok && db->kind == kStorePostgres) {
         DbRows rows{};
-        ok = DbExec(db, lite ? "BEGIN IMMEDIATE" : "BEGIN; SELECT pg_advisory_xact_lock(2029)") &&
-             DbQuery(db, &rows,
-                     lite ? "SELECT count(*) FROM sqlite_master WHERE name = 'keyboards'"
-                          : "SELECT count(*) FROM pg_class WHERE oid = to_regclass('keyboards')",
-                     nullptr, 0) &&
-             DbNext(&rows) == 1;
-        const bool made = ok && DbNumber(&rows, 0) > 0;
+        ok = DbQuery(db, &rows, "SHOW server_encoding") && DbNext(&rows) == 1;
+        const std::string encoding = ok ? DbText(&rows, 0) : "";
         DbEndRows(&rows);
-        ok = ok && (made || DbExec(db, schema.c_str())) && DbExec(db, "COMMIT");
-        if (!ok) {
-            const std::string why = db->error;
-            DbExec(db, "ROLLBACK");
-            Copy(db->error, sizeof db->error, why.c_str());
+        if (ok && encoding != "UTF8") {
+            std::snprintf(db->error, sizeof db->error,
+                          "the database's encoding is %s: a store needs a database in UTF8"
+                          " (CREATE DATABASE ... ENCODING 'UTF8' TEMPLATE template0)",
+                          encoding.c_str());
+            ok = false;
         }
     }
-    // A store made before runs held their keyboards cannot be read by this version.
-    if (ok && !DbExec(db, "SELECT packed_keyboards FROM runs WHERE 1 = 0")) {
-        Copy(db->error, sizeof db->error,
-             "the store was made by an earlier clavoro-report: import the logs into a new store");
-        ok = false;
+    // Two first uses at once make the tables once: the second finds them made.
+    if (ok && !DbTableExists(db, "store_version")) {
+        ok = DbExec(db, db->kind == kStoreSqlite ? "BEGIN IMMEDIATE"
+                                                 : "BEGIN; SELECT pg_advisory_xact_lock(2029)") &&
+             MakeStoreTables(db, codePage) && DbExec(db, "COMMIT");
+        if (!ok) {
+            Undo(db);
+        }
     }
+    const long long version =
+        ok ? DbQueryNumber(db, "SELECT max(schema_version) FROM store_version") : 0;
+    if (ok && version > kStoreSchemaVersion) {
+        std::snprintf(db->error, sizeof db->error,
+                      "the store was made by a newer clavoro-report (schema version %lld; this"
+                      " one, %s, knows up to %d): use that version or a newer one",
+                      version, CLAVORO_VERSION, kStoreSchemaVersion);
+    } else if (ok && version != kStoreSchemaVersion) {
+        Copy(db->error, sizeof db->error, "the store's table store_version names no version");
+    }
+    ok = ok && version == kStoreSchemaVersion;
     if (!ok) {
         Copy(error, errorSize, db->error);
         CloseStoreDb(db);
         delete s;
-        return 2;
+        return 1;
     }
     *store = s;
     return 0;
 }
 
 void CloseResultsStore(ResultsStore* store) {
+    // SQLite's planner statistics, sampled (its optimize pragma would analyze only the
+    // tables this connection queried).
+    if (store->wrote && store->db.kind == kStoreSqlite) {
+        DbExec(&store->db, "PRAGMA analysis_limit = 1000; ANALYZE");
+    }
     CloseStoreDb(&store->db);
     delete store;
 }
@@ -566,11 +527,12 @@ void CloseResultsStore(ResultsStore* store) {
 int ImportLog(ResultsStore* store, const char* path, FILE* warnings, char* error,
               size_t errorSize) {
     StoreDb* db = &store->db;
-    // The log's first bytes and size now, to tell it from the log imported before.
-    FILE* file = std::fopen(path, "rb");
+    std::string source;
+    FILE* file = LogSourceName(path, &source) ? std::fopen(path, "rb") : nullptr;
     if (file == nullptr) {
         return 0;
     }
+    // The log's first bytes and size now, to tell it from the log imported before.
     char head[kFirstBytes];
     const size_t headSize = std::fread(head, 1, sizeof head, file);
     std::fseek(file, 0, SEEK_END);
@@ -580,7 +542,6 @@ int ImportLog(ResultsStore* store, const char* path, FILE* warnings, char* error
     LogReader reader;
     Importer imp{};
     imp.db = db;
-    imp.source = path;
     imp.warnings = warnings;
     imp.reader = &reader;
     LogEvents events{};
@@ -590,47 +551,63 @@ int ImportLog(ResultsStore* store, const char* path, FILE* warnings, char* error
     events.keyboardDone = OnImportKeyboard;
     events.runEnded = OnImportRunEnded;
     events.unplacedLine = OnImportUnplaced;
-    StartLogReader(&reader, events, path);
+    StartLogReader(&reader, events, source.c_str(), store->codePage);
 
-    const SqlValue empty = {"", 0, true};
-    const SqlValue created[2] = {SqlText(path), empty};
-    const SqlValue source = SqlText(path);
-    DbRows rows{};
-    bool ok =
-        DbExec(db, db->kind == kStoreSqlite ? "BEGIN IMMEDIATE" : "BEGIN") &&
-        DbExec(db,
-               "INSERT INTO imported_files (source, bytes_read, lines_read, first_bytes)"
-               " VALUES ($1, 0, 0, $2) ON CONFLICT (source) DO NOTHING",
-               created, 2) &&
-        DbQuery(db, &rows,
-                db->kind == kStoreSqlite ? "SELECT bytes_read, first_bytes, reader_state, file_id"
-                                           " FROM imported_files WHERE source = $1"
-                                         : "SELECT bytes_read, first_bytes, reader_state, file_id"
-                                           " FROM imported_files WHERE source = $1 FOR UPDATE",
-                &source, 1) &&
-        DbNext(&rows) == 1;
+    // A log with nothing new is only looked at.
+    Generation g;
+    bool ok = LastGeneration(db, source, &g);
+    if (ok &&
+        HowToGoOn(g, head, headSize, size, store->codePage, &reader, &imp.layouts) == kNothingNew) {
+        return 1;
+    }
+    // Then again under the source's lock, as another import may have gone first.
+    const SqlValue name = SqlText(source.c_str());
+    ok = ok && DbExec(db, db->kind == kStoreSqlite ? "BEGIN IMMEDIATE" : "BEGIN") &&
+         DbExec(db, "INSERT INTO sources (path) VALUES ($1) ON CONFLICT (path) DO NOTHING", &name,
+                1) &&
+         (db->kind == kStoreSqlite ||
+          DbExec(db, "SELECT source_id FROM sources WHERE path = $1 FOR UPDATE", &name, 1)) &&
+         LastGeneration(db, source, &g);
+    Continue how = kNewGeneration;
     long from = 0;
     if (ok) {
-        // Read on from where the last import stopped, unless the log was replaced.
-        imp.fileId = DbNumber(&rows, 3);
-        const long read = DbNumber(&rows, 0);
-        const std::string first = DbBlob(&rows, 1);
-        const bool same = read > 0 && size >= read && first.size() <= headSize &&
-                          std::memcmp(first.data(), head, first.size()) == 0 &&
-                          RestoreState(&reader, DbBlob(&rows, 2), &imp.layouts);
-        DbEndRows(&rows);
+        StartLogReader(&reader, events, source.c_str(), store->codePage);
+        imp.layouts.clear();
+        how = HowToGoOn(g, head, headSize, size, store->codePage, &reader, &imp.layouts);
+        imp.generationId = g.id;
+    }
+    if (ok && how == kNewGeneration) {
+        const std::string number = Number(g.found ? g.number + 1 : 1),
+                          page = Number(store->codePage);
+        const SqlValue values[5] = {name,
+                                    SqlText(number.c_str()),
+                                    SqlText(page.c_str()),
+                                    SqlText(LogReaderVersion()),
+                                    {"", 0, true}};
+        imp.generationId = DbQueryNumber(
+            db,
+            DbSql(db,
+                  "INSERT INTO generations (source_id, generation, first_imported_at, imported_at,"
+                  " bytes_read, lines_read, bytes_seen, first_bytes, code_page, reader_version)"
+                  " SELECT source_id, $2, {now}, {now}, 0, 0, 0, $5, $3, $4 FROM sources"
+                  " WHERE path = $1 RETURNING generation_id",
+                  "{now}", DbNow(db), DbNow(db))
+                .c_str(),
+            values, 5);
+        ok = imp.generationId > 0;
+    } else if (ok && how == kReadAgain) {
+        StartLogReader(&reader, events, source.c_str(), store->codePage);
+        imp.layouts.clear();
+        ok = DeleteFrom(db, g.id, 0, 0, 0);
+    } else if (ok && how == kReadOn) {
+        // Read on from where the last import stopped: the keyboard still on the bench and
+        // the run still open are read again.
+        from = static_cast<long>(g.bytesRead);
         const long next = reader.lineNumber + 1;
         const long cut = reader.keyboardOpen ? reader.keyboard.line : next;
-        if (same && (!reader.inRun || ResumePacking(db, &imp, reader.run, cut))) {
-            from = read;
-            ok = DeleteFrom(db, imp.fileId, cut, reader.inRun ? reader.run.line : next, next);
-        } else {
-            StartLogReader(&reader, events, path);
-            imp.layouts.clear();
-            ok = DeleteFrom(db, imp.fileId, 0, 0, 0);
-        }
-    } else {
-        DbEndRows(&rows);
+        ok = DeleteFrom(db, g.id, cut, reader.inRun ? reader.run.line : next, next);
+    } else if (ok) {
+        return DbExec(db, "COMMIT") ? 1 : (Copy(error, errorSize, db->error), -1);
     }
     int result = -1;
     if (ok) {
@@ -643,21 +620,28 @@ int ImportLog(ResultsStore* store, const char* path, FILE* warnings, char* error
         }
     }
     if (ok) {
-        const std::string bytes = Number(imp.wholeEnd), lines = Number(imp.wholeLines);
+        const std::string id = Number(imp.generationId), bytes = Number(imp.wholeEnd),
+                          lines = Number(imp.wholeLines), seen = Number(size),
+                          page = Number(store->codePage);
         const size_t firstSize = imp.wholeEnd < static_cast<long long>(headSize)
                                      ? static_cast<size_t>(imp.wholeEnd)
                                      : headSize;
-        const SqlValue values[5] = {source,
-                                    SqlText(bytes.c_str()),
-                                    SqlText(lines.c_str()),
-                                    {head, firstSize, true},
-                                    {imp.state.data(), imp.state.size(), true}};
+        const SqlValue values[8] = {SqlText(id.c_str()),         SqlText(bytes.c_str()),
+                                    SqlText(lines.c_str()),      SqlText(seen.c_str()),
+                                    {head, firstSize, true},     SqlText(page.c_str()),
+                                    SqlText(LogReaderVersion()), SqlText(imp.state.c_str())};
         ok = DbExec(db,
-                    "UPDATE imported_files SET bytes_read = $2, lines_read = $3, first_bytes = $4,"
-                    " reader_state = $5, imported_at = CURRENT_TIMESTAMP WHERE source = $1",
-                    values, 5) &&
+                    DbSql(db,
+                          "UPDATE generations SET bytes_read = $2, lines_read = $3,"
+                          " bytes_seen = $4, first_bytes = $5, code_page = $6,"
+                          " reader_version = $7, reader_state = $8, imported_at = {now}"
+                          " WHERE generation_id = $1",
+                          "{now}", DbNow(db), DbNow(db))
+                        .c_str(),
+                    values, 8) &&
              DbExec(db, "COMMIT");
         if (ok) {
+            store->wrote = true;
             return 1;
         }
     }
@@ -665,22 +649,64 @@ int ImportLog(ResultsStore* store, const char* path, FILE* warnings, char* error
         Copy(error, errorSize, db->error);
     }
     DbBulkEnd(&imp.keyboards, false);
-    DbExec(db, "ROLLBACK");
+    Undo(db);
     return result;
 }
 
-int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial, char* error,
-                size_t errorSize) {
+int ForgetLog(ResultsStore* store, const char* log, long* keyboards, char* error,
+              size_t errorSize) {
+    StoreDb* db = &store->db;
+    std::string source = log;
+    const SqlValue exact = SqlText(log);
+    if (DbQueryNumber(db, "SELECT count(*) FROM sources WHERE path = $1", &exact, 1) <= 0 &&
+        !LogSourceName(log, &source, false)) {
+        return 0;
+    }
+    const SqlValue name = SqlText(source.c_str());
+    const char* const kWhere =
+        " WHERE generation_id IN (SELECT generation_id FROM generations g JOIN sources s"
+        " ON s.source_id = g.source_id WHERE s.path = $1)";
+    bool ok = DbExec(db, db->kind == kStoreSqlite ? "BEGIN IMMEDIATE" : "BEGIN");
+    const long long found =
+        ok ? DbQueryNumber(db, "SELECT count(*) FROM sources WHERE path = $1", &name, 1) : 0;
+    *keyboards = static_cast<long>(DbQueryNumber(
+        db, (std::string("SELECT count(*) FROM keyboard_tests") + kWhere).c_str(), &name, 1));
+    for (const char* table : {"keyboard_tests", "damaged_lines", "runs"}) {
+        ok = ok && found > 0 &&
+             DbExec(db, (std::string("DELETE FROM ") + table + kWhere).c_str(), &name, 1);
+    }
+    ok = ok && found > 0 &&
+         DbExec(db,
+                "DELETE FROM generations WHERE source_id IN (SELECT source_id FROM sources WHERE"
+                " path = $1)",
+                &name, 1) &&
+         DbExec(db, "DELETE FROM sources WHERE path = $1", &name, 1) && DbExec(db, "COMMIT");
+    if (ok) {
+        store->wrote = true;
+        return 1;
+    }
+    Undo(db);
+    if (found == 0) {
+        return 0;
+    }
+    Copy(error, errorSize, db->error);
+    return -1;
+}
+
+int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial, bool csvColumns,
+                char* error, size_t errorSize) {
     StoreDb* db = &store->db;
     FileReplay f;
     f.events = &events;
-    // One snapshot for the whole report, while imports may go on. The tests of one serial
-    // number are found by its index.
+    // One snapshot for the whole report, while imports may go on. A generation's keyboards
+    // are read in the order of their key, which lies in the order of reading, whatever
+    // PostgreSQL's statistics say (after a large import it has none yet).
     const bool ok =
-        DbExec(db, db->kind == kStoreSqlite ? "BEGIN"
-                                            : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;"
-                                              " SET LOCAL jit = off") &&
-        Replay(db, &f, serial) && DbExec(db, "COMMIT");
+        DbExec(db, db->kind == kStoreSqlite
+                       ? "BEGIN"
+                       : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off;"
+                         " SET LOCAL enable_sort = off; SET LOCAL enable_bitmapscan = off") &&
+        Replay(db, &f, serial, csvColumns) && DbExec(db, "COMMIT");
     if (!ok) {
         Copy(error, errorSize, db->error);
         DbExec(db, "ROLLBACK");

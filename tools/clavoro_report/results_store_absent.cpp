@@ -2,7 +2,7 @@
 // store lives on the server or desktop where the logs land, in the native build.
 #include "tools/clavoro_report/results_store.h"
 
-int OpenResultsStore(const char*, ResultsStore** store, char* error, size_t errorSize) {
+int OpenResultsStore(const char*, int, ResultsStore** store, char* error, size_t errorSize) {
     *store = nullptr;
     std::snprintf(error, errorSize,
                   "--store is not in this build; use clavoro-report of the native build");
@@ -15,6 +15,10 @@ int ImportLog(ResultsStore*, const char*, FILE*, char*, size_t) {
     return -1;
 }
 
-int ReplayStore(ResultsStore*, const LogEvents&, const char*, char*, size_t) {
+int ForgetLog(ResultsStore*, const char*, long*, char*, size_t) {
+    return -1;
+}
+
+int ReplayStore(ResultsStore*, const LogEvents&, const char*, bool, char*, size_t) {
     return 0;
 }

@@ -90,6 +90,44 @@ void AppendCopyField(std::string* out, const char* text) {
     }
 }
 
+// Splits a row of COPY text in place into its fields, its escapes undone; \N is NULL.
+void SplitCopyRow(char* line, int size, std::vector<char*>* fields) {
+    fields->clear();
+    char* out = line;
+    char* field = line;
+    bool null = false;
+    for (int i = 0; i < size; ++i) {
+        char c = line[i];
+        if (c == '\t' || c == '\n') {
+            *out++ = 0;
+            fields->push_back(null ? nullptr : field);
+            field = out;
+            null = false;
+            continue;
+        }
+        if (c == '\\' && i + 1 < size) {
+            c = line[++i];
+            null = null || c == 'N';
+            c = c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+        }
+        *out++ = c;
+    }
+}
+
+// The end of a COPY out: its result, then the null that ends the command; 1 on success.
+int EndCopyOut(DbRows* rows) {
+    rows->ended = true;
+    int ok = 1;
+    while (PGresult* result = PQgetResult(rows->db->pg)) {
+        if (ok && PQresultStatus(result) != PGRES_COMMAND_OK) {
+            ok = FailResult(rows->db, result, "reading rows");
+        } else {
+            PQclear(result);
+        }
+    }
+    return ok;
+}
+
 int SendCopy(DbBulk* bulk) {
     if (!bulk->copy.empty() &&
         PQputCopyData(bulk->db->pg, bulk->copy.data(), static_cast<int>(bulk->copy.size())) != 1) {
@@ -101,19 +139,14 @@ int SendCopy(DbBulk* bulk) {
 
 // Writes `rows` rows of the batch from `first` on with `insert`, an INSERT of that many.
 int InsertWaiting(DbBulk* bulk, const DbBatch& batch, sqlite3_stmt* insert, int first, int rows) {
-    const int columns = bulk->numbers + bulk->texts + (bulk->blob ? 1 : 0);
+    const int columns = bulk->numbers + bulk->texts;
     int rc = SQLITE_OK;
     for (int i = 0; i < rows * columns && rc == SQLITE_OK; ++i) {
         const long long v = batch.values[static_cast<size_t>(first * columns + i)];
-        const int column = i % columns;
-        if (column < bulk->numbers || v < 0) {
+        if (i % columns < bulk->numbers || v < 0) {
             rc = v < 0 ? sqlite3_bind_null(insert, i + 1) : sqlite3_bind_int64(insert, i + 1, v);
-        } else if (column < bulk->numbers + bulk->texts) {
-            rc = sqlite3_bind_text(insert, i + 1, batch.texts.c_str() + v, -1, SQLITE_STATIC);
         } else {
-            rc = sqlite3_bind_blob64(insert, i + 1, batch.texts.data() + v,
-                                     batch.blobSizes[static_cast<size_t>(first + i / columns)],
-                                     SQLITE_STATIC);
+            rc = sqlite3_bind_text(insert, i + 1, batch.texts.c_str() + v, -1, SQLITE_STATIC);
         }
     }
     if (rc == SQLITE_OK) {
@@ -190,9 +223,9 @@ int OpenStoreDb(StoreDb* db, const char* where) {
         if (PQstatus(db->pg) != CONNECTION_OK) {
             return Fail(db, "cannot connect");
         }
-        // The logs' single-byte texts go in and come back byte for byte; dates read as
-        // 2026-12-05; "already exists" notices stay quiet.
-        if (PQsetClientEncoding(db->pg, "LATIN1") != 0) {
+        // Texts go in and come back in UTF-8; dates read as 2026-12-05; "already exists"
+        // notices stay quiet.
+        if (PQsetClientEncoding(db->pg, "UTF8") != 0) {
             return Fail(db, "setting the client encoding");
         }
         return DbExec(db, "SET DateStyle = ISO; SET client_min_messages = warning");
@@ -267,6 +300,7 @@ int DbExec(StoreDb* db, const char* sql, const SqlValue* params, int count) {
 int DbQuery(StoreDb* db, DbRows* rows, const char* sql, const SqlValue* params, int count) {
     rows->db = db;
     rows->row = -1;
+    rows->copy = false;
     if (db->kind == kStoreSqlite) {
         if (sqlite3_prepare_v2(db->lite, sql, -1, &rows->stmt, nullptr) != SQLITE_OK) {
             return Fail(db, "query");
@@ -283,9 +317,35 @@ int DbQuery(StoreDb* db, DbRows* rows, const char* sql, const SqlValue* params, 
     return 1;
 }
 
+int DbStream(StoreDb* db, DbRows* rows, const std::string& sql) {
+    if (db->kind == kStoreSqlite) {
+        return DbQuery(db, rows, sql.c_str());
+    }
+    rows->db = db;
+    rows->copy = true;
+    rows->line = nullptr;
+    PGresult* result = PQexec(db->pg, ("COPY (" + sql + ") TO STDOUT").c_str());
+    if (PQresultStatus(result) != PGRES_COPY_OUT) {
+        rows->ended = true;
+        return FailResult(db, result, "query");
+    }
+    PQclear(result);
+    return 1;
+}
+
 int DbNext(DbRows* rows) {
     if (rows->ended) {
         return 0;
+    }
+    if (rows->copy) {
+        PQfreemem(rows->line);
+        rows->line = nullptr;
+        const int size = PQgetCopyData(rows->db->pg, &rows->line, 0);
+        if (size > 0) {
+            SplitCopyRow(rows->line, size, &rows->fields);
+            return 1;
+        }
+        return EndCopyOut(rows) && size == -1 ? 0 : -1;
     }
     if (rows->stmt != nullptr) {
         const int rc = sqlite3_step(rows->stmt);
@@ -303,6 +363,9 @@ int DbNext(DbRows* rows) {
 const char* DbText(DbRows* rows, int column) {
     if (rows->stmt != nullptr) {
         return reinterpret_cast<const char*>(sqlite3_column_text(rows->stmt, column));
+    }
+    if (rows->copy) {
+        return static_cast<size_t>(column) < rows->fields.size() ? rows->fields[column] : nullptr;
     }
     return PQgetisnull(rows->result, rows->row, column)
                ? nullptr
@@ -348,6 +411,14 @@ void DbEndRows(DbRows* rows) {
     if (rows->stmt != nullptr) {
         sqlite3_finalize(rows->stmt);
     }
+    if (rows->copy) {
+        // The rows not read are read to their end: the connection is needed again.
+        while (!rows->ended && DbNext(rows) == 1) {
+        }
+        PQfreemem(rows->line);
+        rows->line = nullptr;
+        rows->copy = false;
+    }
     PQclear(rows->result);
     rows->stmt = nullptr;
     rows->result = nullptr;
@@ -355,11 +426,10 @@ void DbEndRows(DbRows* rows) {
 }
 
 int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int numbers,
-                int texts, bool blob) {
+                int texts) {
     bulk->db = db;
     bulk->numbers = numbers;
     bulk->texts = texts;
-    bulk->blob = blob;
     bulk->insert = bulk->oneRow = nullptr;
     bulk->copy.clear();
     bulk->filling = DbBatch{};
@@ -374,7 +444,7 @@ int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* column
         PQclear(result);
     } else {
         std::string row = "(?";
-        for (int i = 1; i < numbers + texts + (blob ? 1 : 0); ++i) {
+        for (int i = 1; i < numbers + texts; ++i) {
             row += ", ?";
         }
         row += ")";
@@ -396,8 +466,7 @@ int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* column
     return 1;
 }
 
-int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts,
-              const std::string* blob) {
+int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts) {
     if (bulk->insert == nullptr) {
         for (int i = 0; i < bulk->numbers; ++i) {
             char digits[24];
@@ -408,17 +477,7 @@ int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts,
         }
         for (int i = 0; i < bulk->texts; ++i) {
             AppendCopyField(&bulk->copy, texts[i]);
-            bulk->copy.push_back(i + 1 < bulk->texts || bulk->blob ? '\t' : '\n');
-        }
-        if (bulk->blob) {
-            // bytea in hex, its backslash escaped for COPY
-            static const char kHex[] = "0123456789abcdef";
-            bulk->copy.append("\\\\x");
-            for (const char c : *blob) {
-                bulk->copy.push_back(kHex[static_cast<unsigned char>(c) >> 4]);
-                bulk->copy.push_back(kHex[c & 15]);
-            }
-            bulk->copy.push_back('\n');
+            bulk->copy.push_back(i + 1 < bulk->texts ? '\t' : '\n');
         }
         return bulk->copy.size() < kCopyChunk || SendCopy(bulk);
     }
@@ -432,11 +491,6 @@ int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts,
         if (texts[i] != nullptr) {
             batch.texts.append(texts[i], std::strlen(texts[i]) + 1);
         }
-    }
-    if (bulk->blob) {
-        batch.values.push_back(static_cast<long long>(batch.texts.size()));
-        batch.texts.append(*blob);
-        batch.blobSizes.push_back(blob->size());
     }
     return ++batch.rows < kHandOverRows || HandOver(bulk);
 }
@@ -475,4 +529,36 @@ int DbBulkEnd(DbBulk* bulk, bool write) {
         }
     }
     return ok;
+}
+
+long long DbQueryNumber(StoreDb* db, const char* sql, const SqlValue* params, int count) {
+    DbRows rows{};
+    const bool ok =
+        DbQuery(db, &rows, sql, params, count) && DbNext(&rows) == 1 && DbText(&rows, 0) != nullptr;
+    const long long n = ok ? std::atoll(DbText(&rows, 0)) : -1;
+    DbEndRows(&rows);
+    return n;
+}
+
+bool DbTableExists(StoreDb* db, const char* name) {
+    const SqlValue table = SqlText(name);
+    return DbQueryNumber(db,
+                         db->kind == kStoreSqlite
+                             ? "SELECT count(*) FROM sqlite_master WHERE name = $1"
+                             : "SELECT count(*) FROM pg_class WHERE oid = to_regclass($1)",
+                         &table, 1) > 0;
+}
+
+std::string DbSql(const StoreDb* db, std::string sql, const char* name, const char* lite,
+                  const char* pg) {
+    const char* value = db->kind == kStoreSqlite ? lite : pg;
+    for (size_t at; (at = sql.find(name)) != std::string::npos;) {
+        sql.replace(at, std::strlen(name), value);
+    }
+    return sql;
+}
+
+const char* DbNow(const StoreDb* db) {
+    return db->kind == kStoreSqlite ? "strftime('%Y-%m-%d %H:%M:%S', 'now')"
+                                    : "date_trunc('second', now() AT TIME ZONE 'UTC')";
 }

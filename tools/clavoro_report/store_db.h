@@ -42,6 +42,16 @@ void CloseStoreDb(StoreDb* db);
 
 // Runs one statement; 1 on success.
 int DbExec(StoreDb* db, const char* sql, const SqlValue* params = nullptr, int count = 0);
+// The number a query gives first, -1 when it gives none.
+long long DbQueryNumber(StoreDb* db, const char* sql, const SqlValue* params = nullptr,
+                        int count = 0);
+// Whether the store has this table or view.
+bool DbTableExists(StoreDb* db, const char* name);
+// The SQL with each `name` in it replaced by `lite` for SQLite, `pg` for PostgreSQL.
+std::string DbSql(const StoreDb* db, std::string sql, const char* name, const char* lite,
+                  const char* pg);
+// The SQL for the time now in UTC, to the second (in SQLite as ISO 8601 text).
+const char* DbNow(const StoreDb* db);
 
 // Rows of a query, read one at a time.
 struct DbRows {
@@ -50,8 +60,15 @@ struct DbRows {
     pg_result* result;
     int row, rows;
     bool ended;
+    bool copy;                 // PostgreSQL: rows streamed by COPY, one in `line` at a time
+    char* line;                // that row, split in place into
+    std::vector<char*> fields; // its fields, null for NULL
 };
-int DbQuery(StoreDb* db, DbRows* rows, const char* sql, const SqlValue* params, int count);
+int DbQuery(StoreDb* db, DbRows* rows, const char* sql, const SqlValue* params = nullptr,
+            int count = 0);
+// The same for many rows, which PostgreSQL streams while they are read (a query without
+// parameters).
+int DbStream(StoreDb* db, DbRows* rows, const std::string& sql);
 // 1 with a row to read, 0 at the end, -1 on failure.
 int DbNext(DbRows* rows);
 // A column of the current row as text, null for NULL.
@@ -63,24 +80,21 @@ long DbNumber(DbRows* rows, int column);
 std::string DbBlob(DbRows* rows, int column);
 void DbEndRows(DbRows* rows);
 
-// SQLite rows waiting to be inserted: a text waits in `texts` with its NUL, a blob there
-// too with its size in blobSizes; the values hold the numbers and where each text or
-// blob starts (-1 for NULL).
+// SQLite rows waiting to be inserted: a text waits in `texts` with its NUL; the values
+// hold the numbers and where each text starts (-1 for NULL).
 struct DbBatch {
     std::vector<long long> values;
     std::string texts;
-    std::vector<size_t> blobSizes;
     int rows = 0;
 };
 
 // Rows written in bulk into one table: COPY for PostgreSQL, prepared INSERTs of many rows
 // for SQLite, by a thread of their own once there are many, so that the log is read on
 // meanwhile. While one is open no other statement may run on the connection.
-// The first `numbers` columns are integers, then `texts` texts, then with `blob` a blob.
+// The first `numbers` columns are integers, then `texts` texts.
 struct DbBulk {
     StoreDb* db;
     int numbers, texts;
-    bool blob;
     std::string copy;     // PostgreSQL: COPY data not yet sent
     sqlite3_stmt* insert; // SQLite: an INSERT of many rows at once
     sqlite3_stmt* oneRow; // and one of a row, for those left at the end
@@ -93,10 +107,9 @@ struct DbBulk {
     bool open;
 };
 int DbBulkStart(StoreDb* db, DbBulk* bulk, const char* table, const char* columns, int numbers,
-                int texts, bool blob = false);
-// One row: its integers, then its texts (a null one for NULL), then its blob.
-int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts,
-              const std::string* blob = nullptr);
+                int texts);
+// One row: its integers, then its texts (a null one for NULL).
+int DbBulkRow(DbBulk* bulk, const long long* numbers, const char* const* texts);
 // Writes the rows that wait and ends; without `write` they are dropped, since the
 // transaction they belong to failed (SQLite may have ended it already).
 int DbBulkEnd(DbBulk* bulk, bool write = true);
