@@ -126,7 +126,8 @@ unmount_small_disk() {
 
 # A throwaway PostgreSQL cluster for the results store's tests and benchmark, in a
 # temporary folder: initdb and pg_ctl refuse to run as root, so they run as the postgres
-# user; the server listens only on a Unix socket in that folder. start_test_postgres
+# user; the server listens only on a Unix socket in that folder, its databases in UTF-8
+# as a results store needs. start_test_postgres
 # starts it in the background, with any server options given (-c name=value);
 # wait_test_postgres waits for it and exports
 # CLAVORO_TEST_POSTGRES, its URI; stop_test_postgres stops it and removes the folder.
@@ -140,7 +141,7 @@ start_test_postgres() {
     PG_TEST_CTL="$bin/pg_ctl"
     (cd "$PG_TEST_DIR" &&
         runuser -u postgres -- "$bin/initdb" -D "$PG_TEST_DIR/data" -U postgres -A trust \
-            --no-sync >"$PG_TEST_DIR/initdb.log" 2>&1 &&
+            -E UTF8 --locale=C --no-sync >"$PG_TEST_DIR/initdb.log" 2>&1 &&
         runuser -u postgres -- "$PG_TEST_CTL" -D "$PG_TEST_DIR/data" -l "$PG_TEST_DIR/server.log" \
             -w -o "-p $PG_TEST_PORT -k $PG_TEST_DIR -c listen_addresses='' -c fsync=off $*" \
             start >/dev/null) &
