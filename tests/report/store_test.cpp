@@ -246,9 +246,13 @@ class StoreCases : public ::testing::TestWithParam<const char*> {
     int aAt_ = -1, bAt_ = -1, aGenerations_ = 0;
 };
 
-// The log with 3000 keyboards more: enough rows for SQLite's writer thread.
+// The log with 10001 damaged lines and 3000 keyboards more: more damaged lines than an
+// import keeps waiting at once, and enough rows for SQLite's writer thread.
 std::string LongLog() {
     std::string log = kLog;
+    for (int i = 0; i <= 10000; ++i) {
+        log += "x\r\n";
+    }
     for (int i = 0; i < 3000; ++i) {
         log += "Serial number: S" + std::to_string(i) + "\r\nUser verification: PASSED\r\n";
     }
@@ -283,6 +287,7 @@ TEST_P(StoreCases, ImportsAndGenerations) {
     char error[600] = "";
     long keyboards = 0;
     EXPECT_EQ(0, ForgetLog(store, "/nonexistent/x.log", &keyboards, error, sizeof error));
+    EXPECT_EQ(0, ForgetLog(store, TempPath("never.log").c_str(), &keyboards, error, sizeof error));
     EXPECT_EQ(1, ForgetLog(store, a_.c_str(), &keyboards, error, sizeof error)) << error;
     EXPECT_EQ(5 + 5 + 2 + 2, keyboards);
     CloseResultsStore(store);
@@ -347,7 +352,8 @@ TEST_P(StoreCases, ReadAgainByAnotherReader) {
     Write(a_, kLog);
     Import(a_);
     for (const char* change : {"reader_version = 'another'", "reader_state = 'damaged'",
-                               "reader_state = replace(reader_state, 'verdict\t', 'verdict\t9')"}) {
+                               "reader_state = replace(reader_state, 'verdict\t', 'verdict\t9')",
+                               "reader_state = replace(reader_state, 'rev\t', 'rev\t12345')"}) {
         StoreDb db;
         ASSERT_EQ(1, OpenStoreDb(&db, where_.c_str()));
         EXPECT_EQ(1, DbExec(&db, (std::string("UPDATE generations SET ") + change +
@@ -423,6 +429,7 @@ TEST_P(StoreCases, FailedImportKeepsNothing) {
         CloseStoreDb(&db);
         EXPECT_EQ(-1, ImportLog(store, a_.c_str(), nullptr, error, sizeof error));
         EXPECT_NE(std::string::npos, std::string(error).find("refused")) << error;
+        EXPECT_NE('\n', error[std::strlen(error) - 1]);
         const std::string none = Everything({}, nullptr), stored = Everything({}, store);
         EXPECT_TRUE(none == stored) << FirstDifference(none, stored);
     }
