@@ -700,10 +700,12 @@ int ReplayStore(ResultsStore* store, const LogEvents& events, const char* serial
     f.events = &events;
     // One snapshot for the whole report, while imports may go on. A generation's keyboards
     // are read in the order of their key, which lies in the order of reading, whatever
-    // PostgreSQL's statistics say (after a large import it has none yet).
+    // PostgreSQL's statistics say (after a large import it has none yet); the tests of one
+    // serial number are found by its index.
     const bool ok =
-        DbExec(db, db->kind == kStoreSqlite
-                       ? "BEGIN"
+        DbExec(db, db->kind == kStoreSqlite ? "BEGIN"
+                   : serial != nullptr
+                       ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"
                        : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SET LOCAL jit = off;"
                          " SET LOCAL enable_sort = off; SET LOCAL enable_bitmapscan = off") &&
         Replay(db, &f, serial, csvColumns) && DbExec(db, "COMMIT");

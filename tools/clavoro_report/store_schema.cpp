@@ -22,23 +22,23 @@ const char* const kSchema =
     "INSERT INTO store_version VALUES ({version}, 'clavoro-report " CLAVORO_VERSION "');"
     "CREATE TABLE sources (source_id {id}, path TEXT NOT NULL UNIQUE);"
     "CREATE TABLE generations (generation_id {id},"
-    " source_id BIGINT NOT NULL REFERENCES sources (source_id), generation INTEGER NOT NULL,"
+    " source_id INTEGER NOT NULL REFERENCES sources (source_id), generation INTEGER NOT NULL,"
     " first_imported_at {stamp} NOT NULL, imported_at {stamp} NOT NULL,"
     " bytes_read BIGINT NOT NULL, lines_read BIGINT NOT NULL, bytes_seen BIGINT NOT NULL,"
     " first_bytes {blob} NOT NULL, code_page INTEGER NOT NULL, reader_version TEXT NOT NULL,"
     " reader_state TEXT, UNIQUE (source_id, generation));"
     "CREATE TABLE runs ("
-    " generation_id BIGINT NOT NULL REFERENCES generations (generation_id), line BIGINT NOT NULL,"
+    " generation_id INTEGER NOT NULL REFERENCES generations (generation_id), line INTEGER NOT NULL,"
     " run_start {stamp}, run_date {date}, date_text TEXT, program TEXT, os TEXT, operator TEXT,"
     " product TEXT, batch TEXT, layouts TEXT, PRIMARY KEY (generation_id, line));"
     "CREATE TABLE keyboard_tests ("
-    " generation_id BIGINT NOT NULL, run_line BIGINT NOT NULL, line BIGINT NOT NULL,"
+    " generation_id INTEGER NOT NULL, run_line INTEGER NOT NULL, line INTEGER NOT NULL,"
     " layout TEXT, serial TEXT{c}, version TEXT,"
     " verdict_code SMALLINT NOT NULL CHECK (verdict_code BETWEEN 0 AND 3), reason TEXT,"
     " chattered_key TEXT, keyboard_vid TEXT, keyboard_pid TEXT, keyboard_rev TEXT,"
     " keyboard_name TEXT, PRIMARY KEY (generation_id, run_line, line){run key}){clustered};"
     "CREATE TABLE damaged_lines ("
-    " generation_id BIGINT NOT NULL REFERENCES generations (generation_id), line BIGINT NOT NULL,"
+    " generation_id INTEGER NOT NULL REFERENCES generations (generation_id), line INTEGER NOT NULL,"
     " text TEXT NOT NULL, PRIMARY KEY (generation_id, line));"
     "CREATE INDEX keyboard_tests_serial ON keyboard_tests (serial);"
     "CREATE INDEX runs_run_date ON runs (run_date);"
@@ -96,7 +96,7 @@ const OldTexts kOldTexts[] = {
 std::string Schema(const StoreDb* db) {
     const std::string version = std::to_string(kStoreSchemaVersion);
     std::string s = DbSql(db, kSchema, "{version}", version.c_str(), version.c_str());
-    s = DbSql(db, s, "{id}", "INTEGER PRIMARY KEY", "BIGSERIAL PRIMARY KEY");
+    s = DbSql(db, s, "{id}", "INTEGER PRIMARY KEY", "SERIAL PRIMARY KEY");
     s = DbSql(db, s, "{blob}", "BLOB", "BYTEA");
     s = DbSql(db, s, "{stamp}", "TEXT", "TIMESTAMP(0)");
     s = DbSql(db, s, "{date}", "TEXT", "DATE");
