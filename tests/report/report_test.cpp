@@ -181,7 +181,7 @@ TEST(LogReader, TextsIntoUtf8) {
         {kCentralEuropean, "\x8a\xe8\xfc", "\xc5\xa0\xc4\x8d\xc3\xbc"},
         {kCyrillic, "\xcf\xf0\x80", "\xd0\x9f\xd1\x80\xd0\x82"},
         {kUtf8, "M\xc3\xbcller\xff", "M\xc3\xbcller\xef\xbf\xbd"},
-        {kUtf8, "\xc2\x80\xc3\xbf", "\xc2\x80\xc3\xbf"},
+        {kUtf8, "\xc2\x80\xc3\xbf\xf0\x90\x80\x80", "\xc2\x80\xc3\xbf\xf0\x90\x80\x80"},
         {kWestern, "\xfc\x01\t", "\xc3\xbc?\t"},
         {kWestern, filled + "\xfc", filled},
         {kWestern, filled.substr(1) + "\xfc", filled.substr(1) + "\xc3\xbc"}};

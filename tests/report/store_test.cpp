@@ -315,10 +315,10 @@ TEST_P(StoreCases, OneLogOneSource) {
     }
 }
 
-// An import that finds nothing new changes nothing in the store; SQLite's planner has
-// statistics of the rows.
+// An import that finds nothing new (here a log whose run is still open) changes nothing
+// in the store; SQLite's planner has statistics of the rows.
 TEST_P(StoreCases, UnchangedLogWritesNothing) {
-    Write(a_, kLog);
+    Write(a_, kLog.substr(0, kLog.find("Serial number: R3"))); // a run open, its layouts kept
     Import(a_);
     const bool lite = schema_.empty();
     const std::string rows =

@@ -147,8 +147,6 @@ bool RestoreReaderState(LogReader* reader, const std::string& state, std::string
     RunHeader& run = r.run;
     run.year = run.month = run.day = 0;
     ParseLogDate(run.dateText, std::strlen(run.dateText), &run.year, &run.month, &run.day);
-    std::memcpy(run.file, r.file, sizeof run.file);
-    std::memcpy(r.keyboard.file, r.file, sizeof r.keyboard.file);
     *reader = r;
     return true;
 }

@@ -25,6 +25,7 @@
 
 // The reader's state with the run's layouts (one per line, in order of first use).
 std::string SaveReaderState(const LogReader& reader, const std::string& layouts);
-// Restores a reader started on the log (its events, file and code page stay); false
-// for a text not of the form above.
+// Restores a reader started on the log: its events, file and code page stay, and the run
+// and keyboard restored carry no file name (nothing an import writes needs it). False for
+// a text not of the form above.
 bool RestoreReaderState(LogReader* reader, const std::string& state, std::string* layouts);

@@ -11,13 +11,11 @@
 
 namespace {
 
-// A field of mountinfo, whose blanks and backslashes are written as \040 and the like.
+// A field of mountinfo, whose blanks and backslashes the kernel writes as \040 and \134.
 std::string Unescaped(const std::string& field) {
     std::string out;
     for (size_t i = 0; i < field.size(); ++i) {
-        const auto octal = [&field](size_t at) { return field[at] >= '0' && field[at] <= '7'; };
-        if (field[i] == '\\' && i + 3 < field.size() && octal(i + 1) && octal(i + 2) &&
-            octal(i + 3)) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
             out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
                                      (field[i + 3] - '0'));
             i += 3;
