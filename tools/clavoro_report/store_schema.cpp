@@ -14,9 +14,10 @@ namespace {
 // The tables, with what differs between the databases in braces. A log is a source; each
 // time it is replaced it starts a new generation, and every row read from it is keyed by
 // its generation and its line; a keyboard also by the line of its run, so that a run's
-// keyboards lie together. Texts are UTF-8, NULL when absent. `keyboards` shows each
-// keyboard with its run's columns, as the CSV does: the header of a run is complete
-// before its first keyboard, so a run's values are its keyboards'.
+// keyboards lie together; its key to the run is checked when the import commits, since a
+// run's row is written after its keyboards. Texts are UTF-8, NULL when absent. `keyboards` shows
+// each keyboard with its run's columns, as the CSV does: the header of a run is complete before its
+// first keyboard, so a run's values are its keyboards'.
 const char* const kSchema =
     "CREATE TABLE store_version (schema_version INTEGER NOT NULL, written_by TEXT NOT NULL);"
     "INSERT INTO store_version VALUES ({version}, 'clavoro-report " CLAVORO_VERSION "');"
@@ -36,7 +37,9 @@ const char* const kSchema =
     " layout TEXT, serial TEXT{c}, version TEXT,"
     " verdict_code SMALLINT NOT NULL CHECK (verdict_code BETWEEN 0 AND 3), reason TEXT,"
     " chattered_key TEXT, keyboard_vid TEXT, keyboard_pid TEXT, keyboard_rev TEXT,"
-    " keyboard_name TEXT, PRIMARY KEY (generation_id, run_line, line){run key}){clustered};"
+    " keyboard_name TEXT, PRIMARY KEY (generation_id, run_line, line),"
+    " FOREIGN KEY (generation_id, run_line) REFERENCES runs (generation_id, line)"
+    " DEFERRABLE INITIALLY DEFERRED){clustered};"
     "CREATE TABLE damaged_lines ("
     " generation_id INTEGER NOT NULL REFERENCES generations (generation_id), line INTEGER NOT NULL,"
     " text TEXT NOT NULL, PRIMARY KEY (generation_id, line));"
@@ -53,7 +56,7 @@ const char* const kSchema =
     " k.run_line FROM keyboard_tests k"
     " JOIN runs r ON r.generation_id = k.generation_id AND r.line = k.run_line"
     " JOIN generations g ON g.generation_id = k.generation_id"
-    " JOIN sources s ON s.source_id = g.source_id;{comment}";
+    " JOIN sources s ON s.source_id = g.source_id;";
 
 // A store of an earlier version (schema 1 or 2: imported_files, runs, keyboard_tests,
 // damaged_lines; texts the logs' bytes, '' when absent) into the tables above: each log
@@ -101,14 +104,7 @@ std::string Schema(const StoreDb* db) {
     s = DbSql(db, s, "{stamp}", "TEXT", "TIMESTAMP(0)");
     s = DbSql(db, s, "{date}", "TEXT", "DATE");
     s = DbSql(db, s, "{c}", "", " COLLATE \"C\"");
-    s = DbSql(db, s, "{clustered}", " WITHOUT ROWID", "");
-    // PostgreSQL would check a key to the run for every keyboard, which takes it longer
-    // than storing the keyboard; it says in a comment where the key leads.
-    s = DbSql(db, s, "{run key}",
-              ", FOREIGN KEY (generation_id, run_line) REFERENCES runs (generation_id, line)", "");
-    return DbSql(db, s, "{comment}", "",
-                 "COMMENT ON COLUMN keyboard_tests.run_line IS 'with generation_id, the run:"
-                 " runs (generation_id, line)';");
+    return DbSql(db, s, "{clustered}", " WITHOUT ROWID", "");
 }
 
 // The texts an earlier version wrote as the logs' bytes, into UTF-8 (paths from UTF-8,
