@@ -58,8 +58,10 @@ TEST(KleReader, BothFormsPropertiesAndErrors) {
          "Enter@0.25,0 1.25x2 +-0.25,0 1.5x1 #1.1; A@1.5,0 +0,1 2x1 #1.2; B@2.5,0 #1.3; "},
         {"[{r:15,rx:1,ry:2},\"A\"],[\"B\"]", "A@1,2 #1.1; B@1,3 #2.1; "},
         {"[{y:1},\"A\"],[{x:1},\"B\"]", "A@0,1 #1.1; B@1,2 #2.1; "},
-        {"[\"!\\n1\",\"<b>Caps</b><br>Lock\",\" a &amp; b&#33;&#x2190;&#;\",\"\\\"\\n'\",\"x:1\"]",
-         "!|1@0,0 #1.1; Caps Lock@1,0 #1.2; a & b!\xE2\x86\x90&#;@2,0 #1.3; \"|'@3,0 #1.4; "
+        {"[\"!\\n1\",\"<b>Caps</b><br>Lock\",\" a &amp; b&#33;&#x2190;&#;&#127;&#x80;&#x7ff;&#2048;"
+         "&#xFFFF;&#x10000;\",\"\\\"\\n'\",\"x:1\"]", // UTF-8 of one, two and three bytes, or none
+         "!|1@0,0 #1.1; Caps Lock@1,0 #1.2; a & b!\xE2\x86\x90&#;\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80"
+         "\xEF\xBF\xBF@2,0 #1.3; \"|'@3,0 #1.4; "
          "x:1@4,0 #1.5; "},
         {"[\"<\",\"<>\",\"a<b>c</b>\"]", "<@0,0 #1.1; <>@1,0 #1.2; ac@2,0 #1.3; "},
         {"[\"A\",]", "error 1:6"},
@@ -105,8 +107,8 @@ TEST(KeyMatch, SpellingsSidesPadAndUkKeys) {
          "\"&rarr;\",\"down\"]",
          "37/75e 38/72e 39/77e 40/80e 37/75e 38/72e 39/77e 40/80e "},
         {"[{w:1.25},\"Shift\",\"A\",{w:6},\"\",{w:1.25},\"Shift\"],"
-         "[\"Ctrl\",\"Win\",\"Alt\",{x:6},\"Alt\",\"Win\",\"Ctrl\"]",
-         "16/42 65/30 32/57 16/54 17/29 91/91e 18/56 18/56e 92/92e 17/29e "},
+         "[\"Ctrl\",\"Win\",{x:7},\"Alt\",\"Win\",\"Ctrl\"]", // right of the space bar's middle
+         "16/42 65/30 32/57 16/54 17/29 91/91e 18/56e 92/92e 17/29e "},
         {"[\"Shift\",\"Ctrl\",\"Shift\",\"Ctrl\"]", "16/42 17/29 16/54 17/29e "},
         {"[\"Home\",\"Num Lock\",\"/\"],[\"End\",\"7\\nHome\",\"8\\n\xE2\x86\x91\",\"+\"],"
          "[\"Enter\",\".\\nDel\",\"0\\nIns\",\"Enter\"]",
@@ -269,13 +271,14 @@ TEST(Kle2kbl, WritesRectanglesLabelsAndNotTestableKeys) {
     KleDrawing drawing;
     KleError error;
     ASSERT_TRUE(ReadKle("[\"Esc\",\"Fn\",\"\\u00e9t\xC3\xA9\",{x:0.5,w:1.25,h:2,w2:1.5,h2:1,"
-                        "x2:-0.25},\"Entrée ↵\"],[\"<\\n,\",\"PrtSc\",\"A\"]",
+                        "x2:-0.25},\"Entrée ↵\"],[\"<\\n,\",\"PrtSc\",\"A\",\"Shift\"]",
                         &drawing, &error));
     KblFile file;
     std::string why;
     ASSERT_EQ(MakeKblFile(drawing, "pad.json", false, -1, &file, &why), 1);
+    // One Shift: no note on telling left and right apart.
     EXPECT_EQ(file.text,
-              "# Written by kle2kbl from pad.json: 7 keys.\n"
+              "# Written by kle2kbl from pad.json: 8 keys.\n"
               "# Each line: key code, scan code, \"label\", \"extended\", \"start status\",\n"
               "# highlight, left, top, width, height (rectangle on the 700 x 340 picture).\n"
               "# Codes of the Windows layout us (United States), labels in code page 1252.\n"
@@ -291,7 +294,8 @@ TEST(Kle2kbl, WritesRectanglesLabelsAndNotTestableKeys) {
               "e\",\"false\",\"CVSTATUSUP\",0,404,122,58,94\n"
               "\"VK_OEM_COMMA\",51,\",\",\"false\",\"CVSTATUSUP\",0,236,170,46,46\n"
               "\"VK_SNAPSHOT\",55,\"Prt Sc\",\"true\",\"CVSTATUSNOTEST\",0,284,170,46,46\n"
-              "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,332,170,46,46\n");
+              "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,332,170,46,46\n"
+              "\"VK_SHIFT\",42,\"Shift\",\"false\",\"CVSTATUSUP\",0,380,170,46,46\n");
     EXPECT_EQ(file.notTestable.size(), 2u);
 }
 
