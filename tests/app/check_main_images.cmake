@@ -46,6 +46,26 @@ file(SIZE ${OUT}/clavoro.ico size)
 file(READ ${OUT}/clavoro.ico head LIMIT 6 HEX)
 # The 16-pixel image starts right after the directory; its bottom-left pixel is clear.
 file(READ ${OUT}/clavoro.ico corner OFFSET 174 LIMIT 4 HEX)
-if(NOT size EQUAL total OR NOT head STREQUAL "000001000800" OR NOT corner STREQUAL "00000000")
-    message(FATAL_ERROR "clavoro.ico: ${size} bytes (${total} expected), ${head}, corner ${corner}")
+# The icon is drawn by the program's own code alone: byte for byte the one looked at, by
+# the start of its SHA-256 (after a deliberate change, look at the new icon and put its sum).
+file(SHA256 ${OUT}/clavoro.ico sum)
+string(SUBSTRING ${sum} 0 16 sum)
+if(NOT size EQUAL total OR NOT head STREQUAL "000001000800" OR NOT corner STREQUAL "00000000" OR
+   NOT sum STREQUAL "212b5ed4bd84a809")
+    message(FATAL_ERROR "clavoro.ico: ${size} bytes (${total} expected), ${head}, corner ${corner}, "
+        "sum ${sum}")
 endif()
+
+# Its command line, and a picture it cannot write (a folder in the way of each in turn).
+execute_process(COMMAND ${MAKE_IMAGES} RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 2 OR NOT err STREQUAL "usage: make_images <output folder>\n")
+    message(FATAL_ERROR "make_images without a folder: ${rc}, ${err}")
+endif()
+foreach(name legend_tested_ok.bmp legend_chatter.bmp clavoro.ico)
+    file(REMOVE_RECURSE ${OUT})
+    file(MAKE_DIRECTORY ${OUT}/${name})
+    execute_process(COMMAND ${MAKE_IMAGES} ${OUT} RESULT_VARIABLE rc ERROR_VARIABLE err)
+    if(NOT rc EQUAL 1 OR NOT err STREQUAL "make_images: cannot write ${OUT}/${name}\n")
+        message(FATAL_ERROR "make_images with a folder ${name}: ${rc}, ${err}")
+    endif()
+endforeach()
