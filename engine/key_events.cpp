@@ -300,7 +300,9 @@ void OnKeyUp(WindowHandle window, int32_t code, intptr_t lParam) {
     DrawKey(window, nullptr, i);
     engine.stats.depressTimeMs = TicksToMilliseconds(ReadCounter() - r.downTime);
 
-    bool failed = CheckCompoundKeys(window, true);
+    // A key-up adds nothing to the history: a failure combination has been seen by the
+    // key-down that completed it, so here the compound keys can only pass.
+    CheckCompoundKeys(window, true);
     for (int k = 0; table[k].keyCode != kEndCode; ++k) {
         KeyRecord& m = table[k];
         if (m.keyCode == kModifiedCode && m.status == BeingPressed && MatchModifiedUp(k)) {
@@ -310,15 +312,9 @@ void OnKeyUp(WindowHandle window, int32_t code, intptr_t lParam) {
         }
     }
     UpdateStatistics(window);
-    if (appState.batchMode) {
-        if (failed) {
-            EndTest(window, false);
-            return;
-        }
-        if (IsTestComplete()) {
-            EndTest(window, true);
-            return;
-        }
+    if (appState.batchMode && IsTestComplete()) {
+        EndTest(window, true);
+        return;
     }
     if (r.dupState == 1) {
         AdvanceDuplicate(i);
