@@ -74,6 +74,11 @@ check_layout(${OUT}/odd.kbl)
 
 file(WRITE ${OUT}/bad.txt "[\"Esc\"],\n[{x:1,},\"A\"]")
 run(1 "${OUT}/bad.txt:2:7: syntax error" ${OUT}/bad.txt)
+file(WRITE ${OUT}/nested.json "[[\"A\"],5]")
+run(1 "${OUT}/nested.json: row 2 is not a list of keys" ${OUT}/nested.json)
+file(WRITE ${OUT}/pic.json "[\"Esc\"]")
+file(MAKE_DIRECTORY ${OUT}/pic.bmp) # in the way of the picture
+run(1 "kle2kbl: cannot write ${OUT}/pic.bmp" ${OUT}/pic.json)
 # Drawings that are refused, with nothing written. The rotation of a row goes on to the
 # next rows.
 file(WRITE ${OUT}/turned.json "[[\"A\",\"B\",{\"r\":15,\"rx\":5}],[\"C\"]]")
