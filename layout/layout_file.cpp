@@ -1,5 +1,7 @@
 #include "layout/layout_file.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,8 +53,7 @@ static int ReadExtendedFlag(const char* text) {
         return -1;
     }
     for (size_t i = 0; i < length; ++i) {
-        const char c = text[i];
-        lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        lower[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
     }
     if (std::strcmp(lower, "true") == 0) {
         return 1;
@@ -245,7 +246,7 @@ int LoadLayoutFile(WindowHandle owner, const LineList* lines, KeyboardLayout** s
          line = NextLine(line)) {
         ++listed;
     }
-    const size_t records = static_cast<size_t>(lineCount > listed ? lineCount : listed) + 1;
+    const size_t records = static_cast<size_t>(std::max(lineCount, listed)) + 1;
 
     KeyboardLayout* layout = static_cast<KeyboardLayout*>(std::calloc(1, sizeof(KeyboardLayout)));
     if (layout == nullptr) {
