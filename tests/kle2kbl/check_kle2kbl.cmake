@@ -73,7 +73,8 @@ run(3 "row 1, key 2: \"Fn\" sends nothing to the PC" ${OUT}/odd.txt)
 check_layout(${OUT}/odd.kbl)
 
 file(WRITE ${OUT}/bad.txt "[\"Esc\"],\n[{x:1,},\"A\"]")
-run(1 "${OUT}/bad.txt:2:7: syntax error" ${OUT}/bad.txt)
+run(1 "${OUT}/bad.txt:2:7: syntax error while parsing object key - unexpected '}'; expected string literal\n"
+    ${OUT}/bad.txt)
 file(WRITE ${OUT}/nested.json "[[\"A\"],5]")
 run(1 "${OUT}/nested.json: row 2 is not a list of keys" ${OUT}/nested.json)
 file(WRITE ${OUT}/pic.json "[\"Esc\"]")
