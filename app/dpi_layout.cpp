@@ -1,5 +1,7 @@
 #include "app/dpi_layout.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/main_layout.h"
@@ -50,9 +52,7 @@ struct Reader {
                 out[n++] = unit < 128 ? static_cast<char>(unit) : '?';
             }
         }
-        if (outSize > 0) {
-            out[n] = 0;
-        }
+        out[n] = 0;
     }
     // A name or an ordinal (0xFFFF and the number): the number, or -1 for a name.
     int NameOrOrdinal(char* name, size_t nameSize) {
@@ -154,8 +154,7 @@ namespace {
 // Rows: two controls whose middles lie less than half the smaller height apart.
 bool SameRow(const TemplateControl& a, const TemplateControl& b) {
     const int twiceApart = (2 * a.y + a.height) - (2 * b.y + b.height);
-    const int smaller = a.height < b.height ? a.height : b.height;
-    return (twiceApart < 0 ? -twiceApart : twiceApart) < smaller;
+    return std::abs(twiceApart) < std::min(a.height, b.height);
 }
 
 // How far a control moves up because optional rows above it are not shown.
@@ -205,8 +204,8 @@ void PlaceControls(const DialogTemplate& dialog, DialogBaseUnits base, int dpi,
     // the moves of several labels add up, in whatever order they are made.
     for (int i = 0; i < n; ++i) {
         const TemplateControl& c = dialog.controls[i];
-        const int grow = textWidths[i] - places[i].width;
-        if (c.kind != kTextKind || !c.visible || grow <= 0) {
+        const int grow = std::max(textWidths[i] - places[i].width, 0);
+        if (c.kind != kTextKind || !c.visible) {
             continue;
         }
         places[i].width += grow;
@@ -223,8 +222,8 @@ int LowestTextBottom(const DialogTemplate& dialog, const ControlPlace* places) {
     int bottom = 0;
     for (int i = 0; i < dialog.controlCount; ++i) {
         const TemplateControl& c = dialog.controls[i];
-        if (c.kind == kTextKind && c.visible && places[i].y + places[i].height > bottom) {
-            bottom = places[i].y + places[i].height;
+        if (c.kind == kTextKind && c.visible) {
+            bottom = std::max(bottom, places[i].y + places[i].height);
         }
     }
     return bottom;
@@ -247,7 +246,7 @@ MainLayout LayoutAt(const DialogTemplate& dialog, const ControlPlace* places, in
 // Rows of the picture that its control shows, and rows drawn.
 void PictureRows(const MainLayout& layout, int* shown, int* drawn) {
     *drawn = static_cast<int>(PictureScaleFor(layout.pictureWidth) * 340.0);
-    *shown = layout.pictureHeight < *drawn ? layout.pictureHeight : *drawn;
+    *shown = std::min(layout.pictureHeight, *drawn);
 }
 
 } // namespace
@@ -266,9 +265,7 @@ ClientSize OpeningClientSize(const DialogTemplate& dialog, DialogBaseUnits base,
     if (drawn96 > 0) {
         // shown / drawn >= shown96 / drawn96, in whole rows
         const int64_t needed = (static_cast<int64_t>(shown96) * drawn + drawn96 - 1) / drawn96;
-        if (needed > shown) {
-            size.height += static_cast<int>(needed) - shown;
-        }
+        size.height += static_cast<int>(std::max<int64_t>(needed - shown, 0));
     }
     return size;
 }
@@ -276,7 +273,7 @@ ClientSize OpeningClientSize(const DialogTemplate& dialog, DialogBaseUnits base,
 HatchFigures HatchFiguresFor(int dpi) {
     HatchFigures f;
     f.spacing = ScaleToDpi(8, dpi);
-    f.lineWidth = ScaleToDpi(1, dpi) > 1 ? ScaleToDpi(1, dpi) : 1;
+    f.lineWidth = std::max(ScaleToDpi(1, dpi), 1);
     f.frameWidth = f.lineWidth;
     f.chatterWidth = ScaleToDpi(3, dpi);
     return f;

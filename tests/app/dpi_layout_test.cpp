@@ -150,10 +150,10 @@ TEST(DpiLayout, ReadsTheTemplateResource) {
     EXPECT_EQ("486x338 8 MS Sans Serif -1:0:7,20:1 1046:1:12,20:0 -1:4:9,20:1 7:3:1,20:1", read);
     EXPECT_EQ(0, ReadDialogTemplate(b.data(), b.size() - 3, &t)) << "cut short";
     for (int k = 0; k < 54; ++k) { // 54 more characters before the face name: cut to 63
-        b.insert(b.begin() + 40, {'X', 0});
+        b.insert(b.begin() + 40, {static_cast<uint8_t>(k == 0 ? 0x80 : k == 1 ? 0x7F : 'X'), 0});
     }
     ASSERT_EQ(1, ReadDialogTemplate(b.data(), b.size(), &t));
-    EXPECT_EQ(std::string(54, 'X') + "MS Sans S", t.faceName);
+    EXPECT_EQ(std::string(52, 'X') + "\x7F?MS Sans S", t.faceName) << "U+0080 is no ASCII";
 }
 
 } // namespace
