@@ -128,16 +128,13 @@ void FormatRecentKeys(char* out, size_t size) {
 
 // Key-downs per second over the gaps between the last ten recorded key-downs. The
 // several entries of one message with a repeat count are written microseconds apart;
-// when all gaps together stay under a millisecond there is no typing to measure, and
-// the rate shows 0.0 rather than a division by zero.
+// when all gaps together stay under a millisecond (or there is no gap) there is no
+// typing to measure, and the rate shows 0.0 rather than a division by zero.
 float TypingRate() {
     int slot = PreviousSlot(engine.historyPos);
-    if (engine.history[slot].keyIndex < 0) {
-        return 0.0f;
-    }
+    int64_t newer = engine.history[slot].time; // an empty ring has no older entry either
     int64_t sum = 0;
     int intervals = 0;
-    int64_t newer = engine.history[slot].time;
     for (int n = 1; n < kRateSlots; ++n) {
         slot = PreviousSlot(slot);
         if (engine.history[slot].keyIndex < 0) {
@@ -147,11 +144,11 @@ float TypingRate() {
         newer = engine.history[slot].time;
         ++intervals;
     }
-    if (sum <= 0 || intervals == 0 || appState.ticksPerMillisecond <= 0) {
+    if (appState.ticksPerMillisecond <= 0) {
         return 0.0f;
     }
-    int64_t milliseconds = sum / appState.ticksPerMillisecond;
-    if (milliseconds == 0) {
+    const int64_t milliseconds = sum / appState.ticksPerMillisecond;
+    if (milliseconds <= 0) {
         return 0.0f;
     }
     double seconds = static_cast<float>(milliseconds) / 1000.0;
