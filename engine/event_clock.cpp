@@ -1,5 +1,7 @@
 #include "engine/event_clock.h"
 
+#include <algorithm>
+
 int64_t EventReading(EventClock* clock, int64_t counter, bool stamped, int32_t lateMs,
                      uint32_t stamp, int64_t ticksPerMillisecond) {
     int64_t reading = counter;
@@ -12,14 +14,9 @@ int64_t EventReading(EventClock* clock, int64_t counter, bool stamped, int32_t l
         // The tail of a backlog, handled less late than the threshold but late all the
         // same: the counter would add its lateness to the gap since the message before,
         // which was taken back by its stamp. Measured from that one instead.
-        const int64_t byStamp = clock->anchor + sinceAnchor * ticksPerMillisecond;
-        if (byStamp < reading) {
-            reading = byStamp;
-        }
+        reading = std::min(reading, clock->anchor + sinceAnchor * ticksPerMillisecond);
     }
-    if (reading < clock->previous) {
-        reading = clock->previous;
-    }
+    reading = std::max(reading, clock->previous);
     clock->previous = reading;
     return reading;
 }
