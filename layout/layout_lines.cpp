@@ -1,5 +1,6 @@
 #include "layout/layout_lines.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -120,7 +121,7 @@ LayoutField* MakeField(const char* text) {
     if (first == '"') {
         // The closing quote is not looked at: the last character goes, whatever it is.
         const size_t length = std::strlen(text);
-        const size_t inside = length >= 2 ? length - 2 : 0;
+        const size_t inside = std::max<size_t>(length, 2) - 2;
         if (!SetFieldTextPart(field, text + 1, inside)) {
             FreeField(field);
             return nullptr;

@@ -1,5 +1,6 @@
 #include "testrun/plugin_link.h"
 
+#include <algorithm>
 #include <cstdio>
 
 PluginLink pluginLink;
@@ -43,7 +44,7 @@ int ConnectToHost(const char* name) {
 }
 
 void StoreHostText(volatile char* field, const char* text, int width) {
-    int n = width < 99 ? width : 99;
+    const int n = std::min(width, 99);
     if (n <= 0) {
         return;
     }

@@ -68,7 +68,7 @@ std::string ShownText(const std::string& text) {
             out += c;
         }
     }
-    size_t end = out.size() > 60 ? 60 : out.size();
+    size_t end = std::min<size_t>(out.size(), 60);
     while (end > 0 && end < out.size() && (static_cast<unsigned char>(out[end]) & 0xC0) == 0x80) {
         --end;
     }

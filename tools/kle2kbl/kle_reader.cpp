@@ -1,5 +1,6 @@
 #include "tools/kle2kbl/kle_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -130,7 +131,7 @@ void FillJsonError(const std::string& in, const JsonText& parsed, KleError* erro
     ErrorPlace place{0, ""};
     json::sax_parse(parsed.text, &place);
     // A bracket added after the user's text stands for its end.
-    const size_t at = place.position > 0 ? place.position - 1 : 0;
+    const size_t at = std::max<size_t>(place.position, 1) - 1;
     const size_t offset = at < parsed.from.size() ? parsed.from[at] : in.size();
     error->line = 1;
     size_t lineStart = 0;

@@ -1,6 +1,7 @@
 // Draws the main window's images at build time: the six 8 x 8 legend squares, the
 // legend of the chatter mark and the program icon (16 to 256 pixels). Usage: make_images <output
 // folder>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -66,9 +67,7 @@ std::vector<IconPart> IconParts() {
 
 // Length of [a0, a1) inside [b0, b1).
 double Overlap(double a0, double a1, double b0, double b1) {
-    const double low = a0 > b0 ? a0 : b0;
-    const double high = a1 < b1 ? a1 : b1;
-    return high > low ? high - low : 0.0;
+    return std::max(std::min(a1, b1) - std::max(a0, b0), 0.0);
 }
 
 // The icon at size x size pixels: each part covers a pixel by the share of the pixel's
