@@ -26,9 +26,7 @@ void PrintVersion(const char* argv0) {
 } // namespace
 
 int ReadToolArgs(int argc, char** argv, const ToolOption* table, int count, ToolArgs* args) {
-    args->options.clear();
-    args->operands.clear();
-    args->error[0] = '\0';
+    *args = ToolArgs{};
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
