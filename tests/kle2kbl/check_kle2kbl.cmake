@@ -33,11 +33,17 @@ function(check_layout kbl)
     endif()
 endfunction()
 
-run(0 "usage: kle2kbl" --help)
-run(0 "kle2kbl ${VERSION}\n" a.json --version) # every tool's, from tools/common
+# The command line as every tool reads it (tools/common): options also after the files,
+# "--" ends them, a lone "-" is a file name.
+run(0 "usage: kle2kbl" a.json --help)
+run(0 "kle2kbl ${VERSION}\n" a.json --version)
 run(2 "usage: kle2kbl")
 run(2 "usage: kle2kbl" a.json b.kbl c.kbl)
-run(2 "unknown option --mouse" ${DATA}/ansi104.json --mouse)
+run(2 "kle2kbl: unknown option --mouse\nusage: kle2kbl" ${DATA}/ansi104.json --mouse)
+run(2 "kle2kbl: --windows-layout needs a value\nusage: kle2kbl" a.json --windows-layout)
+run(2 "kle2kbl: no Windows layout --no-mouse;" --windows-layout --no-mouse a.json)
+run(1 "kle2kbl: cannot read --no-mouse\n" -- --no-mouse)
+run(1 "kle2kbl: cannot read -\n" -)
 run(1 "cannot read ${OUT}/none.json" ${OUT}/none.json)
 run(1 "cannot write ${OUT}/none/ansi.kbl" ${DATA}/ansi104.json ${OUT}/none/ansi.kbl)
 

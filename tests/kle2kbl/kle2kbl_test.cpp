@@ -12,7 +12,6 @@
 #include "tests/fakes/fake_messages.h"
 #include "tests/temp_path.h"
 #include "tools/common/code_pages.h"
-#include "tools/common/tool_options.h"
 #include "tools/kle2kbl/kbl_writer.h"
 #include "tools/kle2kbl/key_match.h"
 #include "tools/kle2kbl/kle_reader.h"
@@ -325,50 +324,6 @@ TEST(CodePages, LegendsInTheCodePagesOfTheLayouts) {
         std::string text;
         EXPECT_EQ(ConvertUtf8(c.legend, c.codePage, &text), c.transliterated) << c.legend;
         EXPECT_EQ(text, c.text) << c.legend;
-    }
-}
-
-// The command line split at blanks, read with two options; "help", "bad: <error>" or the
-// options found ("name=value" or "name") and then "| operands".
-std::string Read(const std::string& line) {
-    const ToolOption table[] = {{"--csv", 1}, {"-b", 0}};
-    std::istringstream in(line);
-    std::vector<std::string> words = {"tool"};
-    for (std::string word; in >> word;) {
-        words.push_back(word);
-    }
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(&word[0]);
-    }
-    static ToolArgs args; // filled anew by every call
-    const int read = ReadToolArgs(static_cast<int>(argv.size()), argv.data(), table, 2, &args);
-    if (read != kArgsOk) {
-        return read == kArgsHelp ? "help" : std::string("bad: ") + args.error;
-    }
-    std::string out;
-    for (const ToolArg& option : args.options) {
-        out += std::string(table[option.option].name) + (option.value ? "=" : "") +
-               (option.value ? option.value : "") + " ";
-    }
-    for (const char* operand : args.operands) {
-        out += std::string("| ") + operand + " ";
-    }
-    return out;
-}
-
-TEST(ToolOptions, OptionsAnywhereDashDashAndHelp) {
-    const char* cases[][2] = {
-        {"a.log --csv r.csv b.log -b", "--csv=r.csv -b | a.log | b.log "},
-        {"-b --csv -b a", "-b --csv=-b | a "},
-        {"a -- -b --help -", "| a | -b | --help | - "},
-        {"a --help", "help"},
-        {"a --csv", "bad: --csv needs a value"},
-        {"a --html x", "bad: unknown option --html"},
-        {"-c", "bad: unknown option -c"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Read(c[0]), c[1]) << c[0];
     }
 }
 
