@@ -132,11 +132,7 @@ LayoutField* MakeField(const char* text) {
     } else {
         int64_t value = 0;
         for (const char* p = text; IsDigit(*p); ++p) {
-            value = value * 10 + (*p - '0');
-            if (value > INT32_MAX) {
-                value = INT32_MAX;
-                break;
-            }
+            value = std::min<int64_t>(value * 10 + (*p - '0'), INT32_MAX);
         }
         SetFieldNumber(field, static_cast<int32_t>(value));
     }
