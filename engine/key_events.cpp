@@ -125,10 +125,11 @@ void NoteRelease(int index) {
 }
 
 // A fresh press sooner after the key's own release than the /c threshold: no finger is
-// that quick, a bouncing or worn switch is. Other keys between do not matter.
+// that quick, a bouncing or worn switch is. Other keys between do not matter. Releases
+// are noted only with /c; a key not released since the last Clear has no gap.
 bool CheckChatter(int index, int64_t now) {
     KeyRecord& r = engine.table[index];
-    if (appState.chatterThresholdMs <= 0 || r.upTime == 0) {
+    if (r.upTime == 0) {
         return false;
     }
     const int32_t gap = TicksToMilliseconds(now - r.upTime);
