@@ -177,7 +177,7 @@ TEST(KeyMatch, TheMainBlockPlacesNationalKeys) {
             drawing += line + "\n";
         }
     }
-    EXPECT_EQ(10, cases);
+    EXPECT_EQ(14, cases);
 }
 
 // (key code, scan code, extended) of every record, sorted, read by the program's reader.
