@@ -1,6 +1,7 @@
 #include "app/dpi_layout.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -54,10 +55,12 @@ struct Reader {
         }
         out[n] = 0;
     }
-    // A name or an ordinal (0xFFFF and the number): the number, or -1 for a name.
+    // A name or an ordinal (0xFFFF and the number): the number and no name, or -1 and
+    // the name.
     int NameOrOrdinal(char* name, size_t nameSize) {
         if (at + 2 <= size && bytes[at] == 0xFF && bytes[at + 1] == 0xFF) {
             Word();
+            name[0] = 0;
             return Word();
         }
         String(name, nameSize);
@@ -65,17 +68,10 @@ struct Reader {
     }
 };
 
-bool SameName(const char* a, const char* b) {
-    for (; *a != 0 && *b != 0; ++a, ++b) {
-        if ((*a | 0x20) != (*b | 0x20)) {
-            return false;
-        }
-    }
-    return *a == *b;
-}
-
+// A control's class is an atom or a name, here in upper case: resource compilers write
+// either.
 int KindOf(int classAtom, const char* className, uint32_t style) {
-    if (classAtom == kStaticAtom || (classAtom < 0 && SameName(className, "Static"))) {
+    if (classAtom == kStaticAtom || std::strcmp(className, "STATIC") == 0) {
         switch (style & 0x1F) { // SS_TYPEMASK
         case 0x03:              // SS_ICON
         case 0x0E:              // SS_BITMAP
@@ -86,7 +82,7 @@ int KindOf(int classAtom, const char* className, uint32_t style) {
             return kTextKind;
         }
     }
-    if (classAtom == kButtonAtom || (classAtom < 0 && SameName(className, "Button"))) {
+    if (classAtom == kButtonAtom || std::strcmp(className, "BUTTON") == 0) {
         switch (style & 0x0F) { // BS_TYPEMASK
         case 0x00:              // BS_PUSHBUTTON
         case 0x01:              // BS_DEFPUSHBUTTON
@@ -135,8 +131,11 @@ int ReadDialogTemplate(const uint8_t* bytes, size_t size, DialogTemplate* dialog
         c.width = r.Short();
         c.height = r.Short();
         c.id = r.Short(); // -1 stands for "no identifier"
-        char className[32];
+        char className[32] = {};
         const int atom = r.NameOrOrdinal(className, sizeof className);
+        for (char& letter : className) {
+            letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+        }
         r.NameOrOrdinal(ignored, sizeof ignored); // text, or a picture's resource number
         const int extra = r.Word();
         r.at += static_cast<size_t>(extra); // creation data, not used here
