@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -120,6 +121,7 @@ TEST(DpiLayout, ScaledFigures) {
     EXPECT_EQ("8 1 3 10 20|10 1 4 13 25|12 2 5 15 30|16 2 6 20 40|", figures);
     EXPECT_EQ(1, PictureSourceScale(1.25f, true) * PictureSourceScale(2.0f, false));
     EXPECT_EQ(2, PictureSourceScale(1.26f, true));
+    EXPECT_EQ(0, MulDivRound(5, 96, 0)) << "no divisor, no result";
 }
 
 // A template as windres writes it for: 486 x 338, "MS Sans Serif" 8; LTEXT "Key Tested OK"
@@ -149,6 +151,19 @@ TEST(DpiLayout, ReadsTheTemplateResource) {
     }
     EXPECT_EQ("486x338 8 MS Sans Serif -1:0:7,20:1 1046:1:12,20:0 -1:4:9,20:1 7:3:1,20:1", read);
     EXPECT_EQ(0, ReadDialogTemplate(b.data(), b.size() - 3, &t)) << "cut short";
+    // Templates of n static controls without text: 128 fit, 129 do not; no DIALOGEX is read.
+    const uint8_t control[28] = {0, 0, 0, 0x50, 0, 0, 0,    0,    0,    0, 0,    0,
+                                 0, 0, 0, 0,    0, 0, 0xFF, 0xFF, 0x82, 0, 0xFF, 0xFF};
+    for (const auto& [n, version, read] : {std::tuple{128, 0, 1}, {129, 0, 0}, {1, 1, 0}}) {
+        std::vector<uint8_t> m = {
+            uint8_t(version), 0, uint8_t(version * 0xFF), uint8_t(version * 0xFF), 0, 0, 0, 0,
+            uint8_t(n),       0};
+        m.resize(24);
+        for (int i = 0; i < n; ++i) {
+            m.insert(m.end(), control, control + 28);
+        }
+        EXPECT_EQ(read, ReadDialogTemplate(m.data(), m.size(), &t)) << n;
+    }
     for (int k = 0; k < 54; ++k) { // 54 more characters before the face name: cut to 63
         b.insert(b.begin() + 40, {static_cast<uint8_t>(k == 0 ? 0x80 : k == 1 ? 0x7F : 'X'), 0});
     }
