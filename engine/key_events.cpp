@@ -285,12 +285,11 @@ void OnKeyUp(WindowHandle window, int32_t code, intptr_t lParam) {
         NoteRelease(i); // also a release without a recorded press: the switch opened
     }
     if (r.status == BeingPressed) {
-        int32_t required = static_cast<int32_t>(testRunInfo.keystrokes);
-        if (appState.batchMode && required != 0 && r.pressCount != required) {
-            r.status = r.pressCount > required ? OverPressed : UnderPressed;
-        } else {
-            r.status = TestedOk;
-        }
+        const int32_t required = static_cast<int32_t>(testRunInfo.keystrokes);
+        const bool counted = appState.batchMode && required != 0;
+        r.status = counted && r.pressCount > required   ? OverPressed
+                   : counted && r.pressCount < required ? UnderPressed
+                                                        : TestedOk;
     } else if (r.status == NotTestablePressed) {
         r.status = NotTestableReleased;
     } else {
