@@ -23,9 +23,6 @@ struct Lines {
 
 void Add(Lines* l, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void Add(Lines* l, const char* format, ...) {
-    if (l->count >= kMaxChangeLines) {
-        return;
-    }
     va_list args;
     va_start(args, format);
     std::vsnprintf(l->lines[l->count], kChangeLineLength, format, args);

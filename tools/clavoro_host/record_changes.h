@@ -4,7 +4,7 @@
 #include "testrun/plugin_link.h"
 
 constexpr int kChangeLineLength = 200;
-constexpr int kMaxChangeLines = 16;
+constexpr int kMaxChangeLines = 16; // room for every change at once: at most nine lines
 
 // Lines describing what changed from before to after; returns their number.
 int DescribeRecordChanges(const PluginSharedRecord& before, const PluginSharedRecord& after,
