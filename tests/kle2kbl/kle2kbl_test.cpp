@@ -271,32 +271,37 @@ TEST(Kle2kbl, StandardDrawingsGiveTheCodesOfTheBundledLayouts) {
 TEST(Kle2kbl, WritesRectanglesLabelsAndNotTestableKeys) {
     KleDrawing drawing;
     KleError error;
-    ASSERT_TRUE(ReadKle("[\"Escape key\",\"Fn\",\"\\u00e9t\xC3\xA9\",{x:0.5,w:1.25,h:2,w2:1.5,h2:1,"
-                        "x2:-0.25},\"Entrée ↵\"],[\"<\\n,\",\"PrtSc\",\"A\",\"Shift\"]",
+    ASSERT_TRUE(ReadKle("[\"Escape key\",\"Fn\",\"\\u00e9t\xC3\xA9 "
+                        "abcdefghijklmnopqrs\xC3\xA9z\",{x:0.5,w:1.25,h:2,w2:1.5,h2:1,"
+                        "x2:-0.25},\"Entrée ↵\"],[\"<\\n,\",\"PrtSc\",{x2:-0.5},\"A\",\"Shift\"]",
                         &drawing, &error));
     KblFile file;
     std::string why;
     ASSERT_EQ(MakeKblFile(drawing, "pad.json", false, -1, &file, &why), 1);
-    // One Shift: no note on telling left and right apart.
-    EXPECT_EQ(file.text,
-              "# Written by kle2kbl from pad.json: 8 keys.\n"
-              "# Each line: key code, scan code, \"label\", \"extended\", \"start status\",\n"
-              "# highlight, left, top, width, height (rectangle on the 700 x 340 picture).\n"
-              "# Codes of the Windows layout us (United States), labels in code page 1252.\n"
-              "# Windows keeps the key-down of Print Screen for itself and sends programs\n"
-              "# only its key-up, so the key is listed as not testable.\n"
-              "# A key drawn in two parts (an ISO Enter) has the rectangle of its larger part.\n"
-              "\"VK_ESCAPE\",1,\"Esc\",\"false\",\"CVSTATUSUP\",0,236,122,46,46\n"
-              "# Not testable: \"Fn\" (row 1, key 2) sends nothing to the PC.\n"
-              "0,128,\"Fn\",\"false\",\"CVSTATUSNOTEST\",0,284,122,46,46\n"
-              "# Not testable: \"\xC3\xA9t\xC3\xA9\" (row 1, key 3) is not a key kle2kbl knows.\n"
-              "0,129,\"\xE9t\xE9\",\"false\",\"CVSTATUSNOTEST\",0,332,122,46,46\n"
-              "\"VK_RETURN\",28,\"Entr\xE9"
-              "e\",\"false\",\"CVSTATUSUP\",0,404,122,58,94\n"
-              "\"VK_OEM_COMMA\",51,\",\",\"false\",\"CVSTATUSUP\",0,236,170,46,46\n"
-              "\"VK_SNAPSHOT\",55,\"Prt Sc\",\"true\",\"CVSTATUSNOTEST\",0,284,170,46,46\n"
-              "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,332,170,46,46\n"
-              "\"VK_SHIFT\",42,\"Shift\",\"false\",\"CVSTATUSUP\",0,380,170,46,46\n");
+    // A label cut to 24 bytes of code page 1252; of two parts of one size, the first; one
+    // Shift: no note on telling left and right apart.
+    EXPECT_EQ(
+        file.text,
+        "# Written by kle2kbl from pad.json: 8 keys.\n"
+        "# Each line: key code, scan code, \"label\", \"extended\", \"start status\",\n"
+        "# highlight, left, top, width, height (rectangle on the 700 x 340 picture).\n"
+        "# Codes of the Windows layout us (United States), labels in code page 1252.\n"
+        "# Windows keeps the key-down of Print Screen for itself and sends programs\n"
+        "# only its key-up, so the key is listed as not testable.\n"
+        "# A key drawn in two parts (an ISO Enter) has the rectangle of its larger part.\n"
+        "\"VK_ESCAPE\",1,\"Esc\",\"false\",\"CVSTATUSUP\",0,236,122,46,46\n"
+        "# Not testable: \"Fn\" (row 1, key 2) sends nothing to the PC.\n"
+        "0,128,\"Fn\",\"false\",\"CVSTATUSNOTEST\",0,284,122,46,46\n"
+        "# Not testable: \"\xC3\xA9t\xC3\xA9 abcdefghijklmnopqrs\xC3\xA9z\" (row 1, key 3) is not "
+        "a key "
+        "kle2kbl knows.\n"
+        "0,129,\"\xE9t\xE9 abcdefghijklmnopqrs\xE9\",\"false\",\"CVSTATUSNOTEST\",0,332,122,46,46\n"
+        "\"VK_RETURN\",28,\"Entr\xE9"
+        "e\",\"false\",\"CVSTATUSUP\",0,404,122,58,94\n"
+        "\"VK_OEM_COMMA\",51,\",\",\"false\",\"CVSTATUSUP\",0,236,170,46,46\n"
+        "\"VK_SNAPSHOT\",55,\"Prt Sc\",\"true\",\"CVSTATUSNOTEST\",0,284,170,46,46\n"
+        "'A',30,\"A\",\"false\",\"CVSTATUSUP\",0,332,170,46,46\n"
+        "\"VK_SHIFT\",42,\"Shift\",\"false\",\"CVSTATUSUP\",0,380,170,46,46\n");
     EXPECT_EQ(file.notTestable.size(), 2u);
 }
 
