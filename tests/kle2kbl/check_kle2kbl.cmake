@@ -50,6 +50,10 @@ run(1 "cannot write ${OUT}/none/ansi.kbl" ${DATA}/ansi104.json ${OUT}/none/ansi.
 run(0 "${OUT}/ansi.kbl: 107 keys written, picture ${OUT}/ansi.bmp" ${DATA}/ansi104.json
     ${OUT}/ansi.kbl)
 check_layout(${OUT}/ansi.kbl)
+file(READ ${OUT}/ansi.kbl kbl)
+if(NOT kbl MATCHES "\n'9',10,\"9\",[^\n]*\n'0',11,\"0\",")
+    message(FATAL_ERROR "the keys 9 and 0 are not written with their characters:\n${kbl}")
+endif()
 file(STRINGS ${OUT}/ansi.kbl first LIMIT_COUNT 1)
 if(NOT first STREQUAL "# Written by kle2kbl from ansi104.json: 104 keys, and a three-button mouse.")
     message(FATAL_ERROR "first line: ${first}")
@@ -77,6 +81,17 @@ run(3 "row 1, key 3: \"Foo\" is not a key kle2kbl knows; written as not testable
     ${OUT}/odd.txt)
 run(3 "row 1, key 2: \"Fn\" sends nothing to the PC" ${OUT}/odd.txt)
 check_layout(${OUT}/odd.kbl)
+file(READ ${OUT}/odd.kbl kbl)
+if(kbl MATCHES "Print Screen|two parts|Left and right Shift")
+    message(FATAL_ERROR "notes on keys that odd.txt does not have:\n${kbl}")
+endif()
+# A Japanese label is cut to 24 bytes before a double-byte character, not inside it.
+file(WRITE ${OUT}/long.json "[\"abcdefghijklmnopqrstuvwー\"]")
+run(3 "long.kbl: 1 keys written" --windows-layout jp --no-mouse ${OUT}/long.json)
+file(READ ${OUT}/long.kbl kbl)
+if(NOT kbl MATCHES "\n0,128,\"abcdefghijklmnopqrstuvw\",")
+    message(FATAL_ERROR "the long label is not cut before ー:\n${kbl}")
+endif()
 
 file(WRITE ${OUT}/bad.txt "[\"Esc\"],\n[{x:1,},\"A\"]")
 run(1 "${OUT}/bad.txt:2:7: syntax error while parsing object key - unexpected '}'; expected string literal\n"
