@@ -9,6 +9,7 @@
 // gives. -b reads the files as batch mode does (CVSTATUSFAIL keys start armed).
 // Exit status: 0 when every file loads, 1 when one does not, 2 for a bad command line.
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -171,19 +172,16 @@ void AdviseOnTable(const KeyRecord* table) {
 // The program ends lines only at line feeds: a file saved with carriage returns alone
 // reads as one long line, cut into pieces of 149 characters.
 void AdviseOnLineEnds(const char* path) {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
         Advise("the file cannot be opened");
         return;
     }
-    int previous = 0;
-    int c;
+    char previous = 0;
     bool loneReturn = false;
-    while ((c = std::getc(file)) != EOF && !loneReturn) {
+    for (char c; !loneReturn && file.get(c); previous = c) {
         loneReturn = previous == '\r' && c != '\n';
-        previous = c;
     }
-    std::fclose(file);
     if (loneReturn || previous == '\r') {
         Advise("the file has carriage returns without line feeds; the program does not end "
                "a line there");
@@ -198,9 +196,7 @@ void AdviseOnPicture(const char* path) {
         picture.erase(dot);
     }
     picture += ".bmp";
-    FILE* file = std::fopen(picture.c_str(), "rb");
-    if (file != nullptr) {
-        std::fclose(file);
+    if (std::ifstream(picture).is_open()) {
         return;
     }
     const std::string text = "no picture " + picture + " beside the file; the program skips a " +
