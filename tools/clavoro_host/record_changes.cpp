@@ -1,19 +1,15 @@
 #include "tools/clavoro_host/record_changes.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 namespace {
 
 // A text field as the program stored it: up to its zero, never past its width.
-void FieldText(const char* field, int width, char* out, int outSize) {
-    int n = 0;
-    while (n < width && n < outSize - 1 && field[n] != 0) {
-        out[n] = field[n];
-        ++n;
-    }
-    out[n] = 0;
+std::string FieldText(const char* field, int width) {
+    return std::string(field, std::find(field, field + width, '\0'));
 }
 
 struct Lines {
@@ -31,11 +27,9 @@ void Add(Lines* l, const char* format, ...) {
 }
 
 void TextChange(Lines* l, const char* name, const char* before, const char* after, int width) {
-    char a[128], b[128];
-    FieldText(before, width, a, sizeof a);
-    FieldText(after, width, b, sizeof b);
-    if (std::strcmp(a, b) != 0) {
-        Add(l, "%s: \"%s\"", name, b);
+    const std::string text = FieldText(after, width);
+    if (FieldText(before, width) != text) {
+        Add(l, "%s: \"%s\"", name, text.c_str());
     }
 }
 
@@ -46,12 +40,9 @@ int DescribeRecordChanges(const PluginSharedRecord& before, const PluginSharedRe
     Lines l{lines, 0};
     // Clavoro writes 1 there last; whatever the host left there before does not count.
     if (before.attachedFlag != 1 && after.attachedFlag == 1) {
-        char program[32], status[32], label[32];
-        FieldText(after.programName, 20, program, sizeof program);
-        FieldText(after.statusText, 20, status, sizeof status);
-        FieldText(after.operationsLabel, 20, label, sizeof label);
         Add(&l, "attach: code %u, program \"%s\", state %d, status \"%s\", \"%s\" %lld",
-            after.attachCode, program, after.stateCode, status, label,
+            after.attachCode, FieldText(after.programName, 20).c_str(), after.stateCode,
+            FieldText(after.statusText, 20).c_str(), FieldText(after.operationsLabel, 20).c_str(),
             static_cast<long long>(after.operationsCount));
         return l.count; // the rest of the record was written with the attach
     }
@@ -63,9 +54,8 @@ int DescribeRecordChanges(const PluginSharedRecord& before, const PluginSharedRe
     }
     if (after.messageCount != before.messageCount ||
         (after.messagePending != 0 && before.messagePending == 0)) {
-        char text[128];
-        FieldText(after.messageText, 100, text, sizeof text);
-        Add(&l, "message %u, kind %u: \"%s\"", after.messageCount, after.messageKind, text);
+        Add(&l, "message %u, kind %u: \"%s\"", after.messageCount, after.messageKind,
+            FieldText(after.messageText, 100).c_str());
     }
     if (after.stateCode != before.stateCode) {
         Add(&l, "state: %d%s", after.stateCode, after.stateCode == 9 ? " (test finished)" : "");
