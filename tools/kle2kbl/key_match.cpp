@@ -238,17 +238,14 @@ struct NameMatch {
 
 // Lower case of ASCII and of the Latin-1 capitals, in UTF-8.
 std::string Lower(const std::string& text) {
-    std::string out = text;
-    for (size_t i = 0; i < out.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(out[i]);
-        if (c >= 'A' && c <= 'Z') {
-            out[i] = static_cast<char>(c - 'A' + 'a');
-        } else if (c == 0xC3 && i + 1 < out.size()) {
-            const unsigned char next = static_cast<unsigned char>(out[i + 1]);
-            if (next >= 0x80 && next <= 0x9E && next != 0x97) {
-                out[i + 1] = static_cast<char>(next + 0x20);
-            }
-        }
+    std::string out;
+    bool afterC3 = false; // a Latin-1 letter's second byte follows
+    for (const char letter : text) {
+        const unsigned char c = static_cast<unsigned char>(letter);
+        const bool capital =
+            (c >= 'A' && c <= 'Z') || (afterC3 && c >= 0x80 && c <= 0x9E && c != 0x97);
+        out += static_cast<char>(capital ? c + 0x20 : c);
+        afterC3 = c == 0xC3;
     }
     return out;
 }
