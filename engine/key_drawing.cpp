@@ -1,5 +1,6 @@
 #include "engine/key_drawing.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "layout/key_table.h"
@@ -58,10 +59,7 @@ static int TruncateToInt(float value) {
     if (value >= 2147483648.0f) {
         return INT_MAX;
     }
-    if (value <= -2147483648.0f) {
-        return INT_MIN;
-    }
-    return static_cast<int>(value);
+    return static_cast<int>(std::max(value, -2147483648.0f)); // -2^31 converts exactly
 }
 
 KeyCorners ScaleKeyRect(int32_t left, int32_t top, int32_t width, int32_t height, float scale) {

@@ -135,7 +135,7 @@ void FillJsonError(const std::string& in, const JsonText& parsed, KleError* erro
     const size_t offset = at < parsed.from.size() ? parsed.from[at] : in.size();
     error->line = 1;
     size_t lineStart = 0;
-    for (size_t i = 0; i < offset && i < in.size(); ++i) {
+    for (size_t i = 0; i < std::min(offset, in.size()); ++i) {
         if (in[i] == '\n') {
             ++error->line;
             lineStart = i + 1;
