@@ -46,6 +46,7 @@ run(1 "kle2kbl: cannot read --no-mouse\n" -- --no-mouse)
 run(1 "kle2kbl: cannot read -\n" -)
 run(1 "cannot read ${OUT}/none.json" ${OUT}/none.json)
 run(1 "cannot write ${OUT}/none/ansi.kbl" ${DATA}/ansi104.json ${OUT}/none/ansi.kbl)
+run(1 "kle2kbl: cannot write /dev/full\n" ${DATA}/ansi104.json /dev/full) # the close fails
 
 run(0 "${OUT}/ansi.kbl: 107 keys written, picture ${OUT}/ansi.bmp" ${DATA}/ansi104.json
     ${OUT}/ansi.kbl)
