@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app_state.h"
 #include "app/message_box.h"
 #include "layout/layout_file.h"
 #include "tools/common/code_pages.h"
@@ -62,8 +61,6 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    ResetAppState();
-    ResetAltShortcuts();
     const char* layoutPath = args.operands[0];
     const std::string picturePath =
         args.operands.size() == 2 ? args.operands[1] : PictureNameFor(layoutPath);

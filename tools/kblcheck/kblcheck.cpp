@@ -257,8 +257,6 @@ int main(int argc, char** argv) {
         std::fputs(usage, stderr);
         return 2;
     }
-    ResetAppState();
-    ResetAltShortcuts();
     appState.batchMode = !args.options.empty();
     int allLoaded = 1;
     for (const char* file : args.operands) {

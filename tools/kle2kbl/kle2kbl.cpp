@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app_state.h"
 #include "app/message_box.h"
 #include "layout/layout_file.h"
 #include "tools/common/tool_options.h"
@@ -79,8 +78,6 @@ bool WriteWholeFile(const char* path, const std::string& text) {
 // Reads the written layout back with the program's own reader and draws its picture;
 // 1 when both worked.
 int DrawWrittenLayout(const char* layoutPath, const char* picturePath, int codePage) {
-    ResetAppState();
-    ResetAltShortcuts();
     LineList lines = {nullptr};
     const int lineCount = ReadLayoutLines(&lines, layoutPath);
     KeyboardLayout* layout = nullptr;
