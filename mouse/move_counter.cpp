@@ -1,5 +1,6 @@
 #include "mouse/move_counter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -50,8 +51,7 @@ void MoveTestMouseMove(int x, int y, int64_t now, MoveTestUpdate* update) {
     if (CounterMilliseconds(moveTest.windowStart, now, moveTest.counterFrequency) <
         kCountingWindowMs) {
         moveTest.messageCount++;
-        if (moveTest.messageCount > moveTest.maximum)
-            moveTest.maximum = moveTest.messageCount;
+        moveTest.maximum = std::max(moveTest.maximum, moveTest.messageCount);
         return;
     }
     // The message that closes a window shows its count and is not counted itself.
