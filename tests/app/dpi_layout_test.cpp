@@ -155,10 +155,8 @@ TEST(DpiLayout, ReadsTheTemplateResource) {
     const uint8_t control[28] = {0, 0, 0, 0x50, 0, 0, 0,    0,    0,    0, 0,    0,
                                  0, 0, 0, 0,    0, 0, 0xFF, 0xFF, 0x82, 0, 0xFF, 0xFF};
     for (const auto& [n, version, read] : {std::tuple{128, 0, 1}, {129, 0, 0}, {1, 1, 0}}) {
-        std::vector<uint8_t> m = {
-            uint8_t(version), 0, uint8_t(version * 0xFF), uint8_t(version * 0xFF), 0, 0, 0, 0,
-            uint8_t(n),       0};
-        m.resize(24);
+        std::vector<uint8_t> m(24, 0); // style, or a DIALOGEX's version and signature; count
+        m[0] = uint8_t(version), m[2] = m[3] = uint8_t(version * 0xFF), m[8] = uint8_t(n);
         for (int i = 0; i < n; ++i) {
             m.insert(m.end(), control, control + 28);
         }
