@@ -1,6 +1,6 @@
 // The About box and the placement rule shared by the dialogs that open centred.
 #pragma once
-#include "app/handles.h"
+#include "base/handles.h"
 
 void RunAboutBox(WindowHandle owner);
 void CentreOnOwner(WindowHandle dialog, WindowHandle owner);

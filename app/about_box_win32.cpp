@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "app/about_box.h"
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "app/dpi_layout.h"
-#include "app/window_dpi_win32.h"
+#include "base/window_dpi_win32.h"
 #include "clavoro_version.h"
 #include "resources/about_box_ids.h"
 

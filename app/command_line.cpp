@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/message_box.h"
+#include "base/app_state.h"
+#include "base/message_box.h"
 #include "app/settings.h"
-#include "app/station_settings.h"
-#include "app/trace.h"
+#include "base/station_settings.h"
+#include "base/trace.h"
 #include "testrun/plugin_link.h"
 
 namespace {

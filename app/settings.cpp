@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 
 int SettingsFilePath(char* path, size_t size) {
     int n = std::snprintf(path, size, "%s\\%s.ini", appState.settingsFolder, "Clavoro");

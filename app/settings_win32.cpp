@@ -7,8 +7,8 @@
 
 #include <cstdio>
 
-#include "app/os_version_win32.h"
-#include "app/app_state.h"
+#include "base/os_version_win32.h"
+#include "base/app_state.h"
 #include "app/main_layout.h"
 #include "app/settings.h"
 

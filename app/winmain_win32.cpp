@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "app/command_line.h"
 #include "app/main_layout.h"
 #include "app/main_window_win32.h"
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "app/settings.h"
-#include "app/station_settings.h"
-#include "app/trace.h"
+#include "base/station_settings.h"
+#include "base/trace.h"
 #include "engine/engine_seams.h"
 #include "engine/key_engine.h"
 #include "engine/keyboard_under_test.h"

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/handles.h"
+#include "base/handles.h"
 
 struct AppState {
     void* instance;              // HINSTANCE of the program

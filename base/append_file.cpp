@@ -1,4 +1,4 @@
-#include "app/append_file.h"
+#include "base/append_file.h"
 
 size_t ToFileLine(const char* text, bool lineEnd, char* out, size_t size) {
     const size_t room = size - 1 - (lineEnd ? 2 : 0);

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/append_file.h"
+#include "base/append_file.h"
 
 // The system's own text for the last error, without its line end.
 static void DescribeLastError(char* why, size_t whySize) {

@@ -1,4 +1,4 @@
-#include "tools/bmp/bmp_writer.h"
+#include "base/bmp_writer.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "tools/common/code_pages.h"
+#include "base/code_pages.h"
 
 namespace {
 

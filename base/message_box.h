@@ -2,7 +2,7 @@
 // MessageBoxA version (message_box_win32.cpp), the unit tests a fake that records
 // owner, text, caption and icon.
 #pragma once
-#include "app/handles.h"
+#include "base/handles.h"
 
 // Icon values are the MB_ICON* flags of MessageBoxA; the box always has one OK button.
 enum MessageIcon : unsigned {

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/message_box.h"
+#include "base/app_state.h"
+#include "base/message_box.h"
 
 int ShowMessage(WindowHandle owner, const char* text, const char* caption, MessageIcon icon) {
     return MessageBoxA(reinterpret_cast<HWND>(owner), text, caption, MB_OK | icon);

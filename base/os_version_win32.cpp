@@ -1,4 +1,4 @@
-#include "app/os_version_win32.h"
+#include "base/os_version_win32.h"
 
 OSVERSIONINFOA ReadOsVersion() {
     OSVERSIONINFOA version = {};

@@ -1,4 +1,4 @@
-#include "app/station_settings.h"
+#include "base/station_settings.h"
 
 #include <cctype>
 #include <cstdio>

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "app/station_settings.h"
+#include "base/station_settings.h"
 
 int ReadStationValue(StationSource source, const char* name, char* out, size_t size) {
     const char* subkey = source == kPolicyKey ? "SOFTWARE\\Policies\\Orvane\\Clavoro"

@@ -1,4 +1,4 @@
-#include "tools/common/tool_options.h"
+#include "base/tool_options.h"
 
 #include <cstdio>
 #include <cstdlib>

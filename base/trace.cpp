@@ -1,9 +1,9 @@
-#include "app/trace.h"
+#include "base/trace.h"
 
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/append_file.h"
+#include "base/app_state.h"
+#include "base/append_file.h"
 
 // Open from start-up to the process's end: each entry then costs one write, not an open
 // and a close (several milliseconds each at a fast typist's pace under load).

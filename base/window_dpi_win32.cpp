@@ -1,4 +1,4 @@
-#include "app/window_dpi_win32.h"
+#include "base/window_dpi_win32.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "tools/bmp/bmp_writer.h"
+#include "base/bmp_writer.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/handles.h"
+#include "base/handles.h"
 
 int64_t ReadCounter(); // QueryPerformanceCounter when the event being handled was made
 

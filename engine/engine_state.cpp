@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "engine/engine_seams.h"
 #include "engine/key_engine.h"
 

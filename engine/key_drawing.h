@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/handles.h"
+#include "base/handles.h"
 
 // Picture control's client width / 700, set by the main window's layout pass; and the
 // window's display scale in dots per inch, which sets the width of the hatch lines and

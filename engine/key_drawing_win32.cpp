@@ -1,7 +1,7 @@
 // Painting the picture and the key hatches onto the picture control 1006.
 #include <windows.h>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "app/dpi_layout.h"
 #include "engine/engine_seams.h"
 #include "engine/key_drawing.h"

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/handles.h"
+#include "base/handles.h"
 #include "layout/key_table.h"
 
 struct KeyHistoryEntry {

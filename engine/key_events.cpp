@@ -3,8 +3,8 @@
 // statistics refreshed and, in batch mode, the test ended when it is over.
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/trace.h"
+#include "base/app_state.h"
+#include "base/trace.h"
 #include "engine/engine_seams.h"
 #include "engine/key_engine.h"
 #include "layout/layout_file.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/trace.h"
+#include "base/app_state.h"
+#include "base/trace.h"
 #include "engine/engine_seams.h"
 #include "testrun/test_log.h"
 

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/handles.h"
+#include "base/handles.h"
 #include "engine/keyboard_identity.h"
 
 // One raw keyboard record as the system gave it.

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "engine/keyboard_under_test.h"
 #include "engine/keyboard_under_test_win32.h"
 #include "engine/system_key_filter.h"

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/handles.h"
+#include "base/handles.h"
 
 extern bool ledTestRunning;
 extern int ledStep; // 0..4, never reset

@@ -13,7 +13,7 @@
 // judged on a state that misses one of our own events.
 #include <windows.h>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "engine/led_test.h"
 
 namespace {

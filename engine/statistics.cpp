@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "engine/key_engine.h"
 #include "engine/keyboard_under_test.h"
 

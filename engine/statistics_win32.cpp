@@ -1,7 +1,7 @@
 // Writes the statistics texts into the main window's static fields.
 #include <windows.h>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "app/main_window_win32.h"
 #include "engine/engine_seams.h"
 #include "engine/statistics.h"

@@ -1,7 +1,7 @@
 #include "engine/system_key_filter.h"
 
-#include "app/app_state.h"
-#include "app/message_box.h"
+#include "base/app_state.h"
+#include "base/message_box.h"
 
 int platformId = 0;
 int platformMajorVersion = 0;

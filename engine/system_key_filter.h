@@ -1,7 +1,7 @@
 // "Filter system keys": a keyboard hook from filter_x64.dll on the NT family, the
 // screen-saver-running flag on older systems.
 #pragma once
-#include "app/handles.h"
+#include "base/handles.h"
 
 // Platform family and major version, recorded by the main window's initialisation.
 void RecordPlatformVersion(int platformId, int majorVersion);

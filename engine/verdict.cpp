@@ -2,8 +2,8 @@
 // the reset used by Clear, by every layout change and after every verdict.
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/trace.h"
+#include "base/app_state.h"
+#include "base/trace.h"
 #include "engine/engine_seams.h"
 #include "engine/key_engine.h"
 #include "engine/keyboard_under_test.h"

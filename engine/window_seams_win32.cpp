@@ -1,7 +1,7 @@
 // The window-system operations the key engine calls.
 #include <windows.h>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "engine/engine_seams.h"
 #include "engine/event_clock.h"
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/message_box.h"
-#include "app/trace.h"
+#include "base/app_state.h"
+#include "base/message_box.h"
+#include "base/trace.h"
 #include "engine/key_engine.h"
 #include "layout/folder_listing.h"
 #include "testrun/test_log.h"

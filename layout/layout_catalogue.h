@@ -1,7 +1,7 @@
 // The catalogue of layouts found in the program folder at start-up, and the
 // selected layout's picture.
 #pragma once
-#include "app/handles.h"
+#include "base/handles.h"
 #include "layout/layout_file.h"
 
 constexpr int kMaxLayouts = 100;

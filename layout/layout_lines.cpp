@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 
 // ---- Nodes and fields --------------------------------------------------------------
 

@@ -2,8 +2,8 @@
 // countdown and the watch are decided in drift_test.cpp; here they are carried out.
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/window_dpi_win32.h"
+#include "base/app_state.h"
+#include "base/window_dpi_win32.h"
 #include "mouse/dialog_placement.h"
 #include "mouse/drift_test.h"
 #include "mouse/mouse_tests.h"

@@ -2,8 +2,8 @@
 // decides is in move_counter.cpp; here the messages are read and the texts shown.
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "app/window_dpi_win32.h"
+#include "base/app_state.h"
+#include "base/window_dpi_win32.h"
 #include "mouse/dialog_placement.h"
 #include "mouse/mouse_tests.h"
 #include "mouse/move_counter.h"

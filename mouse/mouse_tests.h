@@ -1,6 +1,6 @@
 // The two mouse test dialogs, modal, owned by the main window (Win32).
 #pragma once
-#include "app/handles.h"
+#include "base/handles.h"
 #include "mouse/dialog_placement.h"
 
 void RunMouseMoveTest(WindowHandle owner);  // "MOUSETEST"

@@ -1,4 +1,4 @@
-#include "tools/clavoro_report/log_file.h"
+#include "report/log_file.h"
 
 #include <cstdio>
 #include <cstdlib>

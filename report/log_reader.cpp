@@ -1,10 +1,10 @@
-#include "tools/clavoro_report/log_reader.h"
+#include "report/log_reader.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "tools/common/code_pages.h"
+#include "base/code_pages.h"
 
 namespace {
 

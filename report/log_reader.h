@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tools/common/code_pages.h"
+#include "base/code_pages.h"
 
 constexpr int kFieldLength = 256; // longer values are cut (the program writes at most 49)
 
@@ -64,7 +64,7 @@ struct LogEvents {
 struct LogReader {
     LogEvents events;
     char file[kFieldLength];
-    int codePage; // of the log's texts (tools/common/code_pages.h)
+    int codePage; // of the log's texts (base/code_pages.h)
     long lineNumber;
     bool inRun;
     RunHeader run;

@@ -1,4 +1,4 @@
-#include "tools/clavoro_report/reader_state.h"
+#include "report/reader_state.h"
 
 #include <cstddef>
 #include <cstdlib>

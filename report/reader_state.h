@@ -21,7 +21,7 @@
 #pragma once
 #include <string>
 
-#include "tools/clavoro_report/log_reader.h"
+#include "report/log_reader.h"
 
 // The reader's state with the run's layouts (one per line, in order of first use).
 std::string SaveReaderState(const LogReader& reader, const std::string& layouts);

@@ -1,4 +1,4 @@
-#include "tools/clavoro_report/report_html.h"
+#include "report/report_html.h"
 
 #include <algorithm>
 #include <string>

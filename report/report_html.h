@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdio>
 
-#include "tools/clavoro_report/report_model.h"
+#include "report/report_model.h"
 
 void WriteHtmlReport(FILE* out, const Report& report);
 // Text for HTML: markup characters escaped, the rest as it is (UTF-8). Appended to html.

@@ -1,4 +1,4 @@
-#include "tools/clavoro_report/report_model.h"
+#include "report/report_model.h"
 
 #include <algorithm>
 #include <cstdlib>

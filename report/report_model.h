@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/clavoro_report/log_reader.h"
+#include "report/log_reader.h"
 
 struct ReportFilters {
     int since; // yyyymmdd, 0 = no limit

@@ -1,4 +1,4 @@
-#include "tools/clavoro_report/report_text.h"
+#include "report/report_text.h"
 
 #include <string>
 

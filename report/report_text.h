@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdio>
 
-#include "tools/clavoro_report/report_model.h"
+#include "report/report_model.h"
 
 void WriteTextSummary(FILE* out, const Report& report);
 // With Report::serial: every test of that serial number, oldest first.

@@ -1,4 +1,4 @@
-#include "tools/clavoro_report/results_store.h"
+#include "report/results_store.h"
 
 #include <climits>
 #include <cstdint>
@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "clavoro_version.h"
-#include "tools/clavoro_report/log_file.h"
-#include "tools/clavoro_report/reader_state.h"
-#include "tools/clavoro_report/report_model.h"
-#include "tools/clavoro_report/source_name.h"
-#include "tools/clavoro_report/store_db.h"
-#include "tools/clavoro_report/store_schema.h"
+#include "report/log_file.h"
+#include "report/reader_state.h"
+#include "report/report_model.h"
+#include "report/source_name.h"
+#include "report/store_db.h"
+#include "report/store_schema.h"
 
 struct ResultsStore {
     StoreDb db;

@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "tools/clavoro_report/log_reader.h"
+#include "report/log_reader.h"
 
 struct ResultsStore;
 

@@ -1,6 +1,6 @@
 // The results store of a build without the database libraries (the Windows build): the
 // store lives on the server or desktop where the logs land, in the native build.
-#include "tools/clavoro_report/results_store.h"
+#include "report/results_store.h"
 
 int OpenResultsStore(const char*, int, ResultsStore** store, char* error, size_t errorSize) {
     *store = nullptr;

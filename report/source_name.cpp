@@ -1,4 +1,4 @@
-#include "tools/clavoro_report/source_name.h"
+#include "report/source_name.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "tools/clavoro_report/store_db.h"
+#include "report/store_db.h"
 
 #include <libpq-fe.h>
 #include <sqlite3.h>

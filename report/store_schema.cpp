@@ -1,4 +1,4 @@
-#include "tools/clavoro_report/store_schema.h"
+#include "report/store_schema.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "clavoro_version.h"
-#include "tools/clavoro_report/source_name.h"
-#include "tools/common/code_pages.h"
+#include "report/source_name.h"
+#include "base/code_pages.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The tables of the results store: made on first use, or migrated in place from those
 // of an earlier version. See README.md ("The schema") for what SQL users read in them.
 #pragma once
-#include "tools/clavoro_report/store_db.h"
+#include "report/store_db.h"
 
 // The schema this version writes (stored in store_version); a store of a newer one is
 // refused.

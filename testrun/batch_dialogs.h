@@ -1,7 +1,7 @@
 // The batch-run dialogs (Win32, testrun/*_win32.cpp). The verdict dialogs that the
 // engine opens are declared in engine/engine_seams.h.
 #pragma once
-#include "app/handles.h"
+#include "base/handles.h"
 
 // "Operator" dialog at start-up in batch mode: 1 accepted (log open, header written),
 // 0 Exit or cancel.

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/message_box.h"
+#include "base/app_state.h"
+#include "base/message_box.h"
 #include "app/settings.h"
 #include "resources/batch_dialog_ids.h"
 #include "testrun/plugin_link.h"

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <ctime>
 
-#include "app/handles.h"
-#include "app/station_settings.h"
+#include "base/handles.h"
+#include "base/station_settings.h"
 
 constexpr const char* kProgramVersion = "V3.2";
 constexpr const char* kProgramBuild = "1002";

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <ctime>
 
-#include "app/os_version_win32.h"
+#include "base/os_version_win32.h"
 #include "app/about_box.h"
-#include "app/app_state.h"
-#include "app/station_settings.h"
+#include "base/app_state.h"
+#include "base/station_settings.h"
 #include "resources/batch_dialog_ids.h"
 #include "testrun/batch_dialogs.h"
 #include "testrun/operator_checks.h"

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/append_file.h"
-#include "app/message_box.h"
+#include "base/app_state.h"
+#include "base/append_file.h"
+#include "base/message_box.h"
 
 TestRunInfo testRunInfo;
 

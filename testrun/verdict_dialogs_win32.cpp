@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/about_box.h"
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "engine/engine_seams.h"
 #include "resources/batch_dialog_ids.h"
 #include "testrun/batch_dialogs.h"

@@ -9,7 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "engine/key_engine.h"
 
 extern int64_t benchCounter;

@@ -3,8 +3,8 @@
 // SetDlgItemText calls are left out), everything else does nothing.
 #include <cstdint>
 
-#include "app/append_file.h"
-#include "app/message_box.h"
+#include "base/append_file.h"
+#include "base/message_box.h"
 #include "engine/engine_seams.h"
 #include "engine/keyboard_under_test.h"
 #include "engine/led_test.h"

@@ -19,8 +19,8 @@
 #include <cstring>
 
 #include "testrun/plugin_link.h"
-#include "tools/clavoro_host/record_changes.h"
-#include "tools/common/tool_options.h"
+#include "dev_tools/clavoro_host/record_changes.h"
+#include "base/tool_options.h"
 
 namespace {
 

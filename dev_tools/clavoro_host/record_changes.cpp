@@ -1,4 +1,4 @@
-#include "tools/clavoro_host/record_changes.h"
+#include "dev_tools/clavoro_host/record_changes.h"
 
 #include <algorithm>
 #include <cstdarg>

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "tools/bmp/bmp_writer.h"
-#include "tools/kbdraw/keyboard_picture.h"
-#include "tools/kbdraw/pixel_font.h"
+#include "base/bmp_writer.h"
+#include "layout_tools/kbdraw/keyboard_picture.h"
+#include "layout_tools/kbdraw/pixel_font.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "layout/layout_file.h"
-#include "tools/common/code_pages.h"
-#include "tools/common/tool_options.h"
-#include "tools/kbdraw/keyboard_picture.h"
+#include "base/code_pages.h"
+#include "base/tool_options.h"
+#include "layout_tools/kbdraw/keyboard_picture.h"
 
 // The reader's messages, printed instead of shown in a box.
 int ShowMessage(WindowHandle, const char* text, const char* caption, MessageIcon) {

@@ -1,11 +1,11 @@
-#include "tools/kbdraw/keyboard_picture.h"
+#include "layout_tools/kbdraw/keyboard_picture.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
-#include "tools/common/code_pages.h"
-#include "tools/kbdraw/pixel_font.h"
+#include "base/code_pages.h"
+#include "layout_tools/kbdraw/pixel_font.h"
 
 namespace {
 

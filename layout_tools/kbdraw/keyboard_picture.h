@@ -4,7 +4,7 @@
 #include <string>
 
 #include "layout/key_table.h"
-#include "tools/bmp/bmp_writer.h"
+#include "base/bmp_writer.h"
 
 constexpr int kPictureWidth = 700;
 constexpr int kPictureHeight = 340;

@@ -1,4 +1,4 @@
-#include "tools/kbdraw/pixel_font.h"
+#include "layout_tools/kbdraw/pixel_font.h"
 
 namespace {
 

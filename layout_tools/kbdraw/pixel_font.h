@@ -3,7 +3,7 @@
 // glyphs up to 5 pixels wide and 8 high (row 7 holds the descenders), spaced by their
 // own width.
 #pragma once
-#include "tools/bmp/bmp_writer.h"
+#include "base/bmp_writer.h"
 
 constexpr int kGlyphHeight = 8;
 constexpr int kLineHeight = 9; // glyph height plus one pixel between lines

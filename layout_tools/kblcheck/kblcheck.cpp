@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/message_box.h"
+#include "base/app_state.h"
+#include "base/message_box.h"
 #include "layout/layout_file.h"
-#include "tools/common/tool_options.h"
+#include "base/tool_options.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "tools/kle2kbl/kbl_writer.h"
+#include "layout_tools/kle2kbl/kbl_writer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "layout/key_names.h"
-#include "tools/common/code_pages.h"
-#include "tools/kle2kbl/key_match.h"
-#include "tools/kle2kbl/windows_layouts.h"
+#include "base/code_pages.h"
+#include "layout_tools/kle2kbl/key_match.h"
+#include "layout_tools/kle2kbl/windows_layouts.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/kle2kbl/kle_reader.h"
+#include "layout_tools/kle2kbl/kle_reader.h"
 
 struct PixelRect {
     int left, top, width, height;

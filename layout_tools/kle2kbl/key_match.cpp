@@ -1,11 +1,11 @@
-#include "tools/kle2kbl/key_match.h"
+#include "layout_tools/kle2kbl/key_match.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 
-#include "tools/kle2kbl/windows_layouts.h"
+#include "layout_tools/kle2kbl/windows_layouts.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/kle2kbl/kle_reader.h"
+#include "layout_tools/kle2kbl/kle_reader.h"
 
 struct KeyCodes {
     int32_t code;      // Windows virtual-key code

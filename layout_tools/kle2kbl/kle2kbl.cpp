@@ -17,13 +17,13 @@
 #include <cstdio>
 #include <string>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "layout/layout_file.h"
-#include "tools/common/tool_options.h"
-#include "tools/kle2kbl/windows_layouts.h"
-#include "tools/kbdraw/keyboard_picture.h"
-#include "tools/kle2kbl/kbl_writer.h"
-#include "tools/kle2kbl/kle_reader.h"
+#include "base/tool_options.h"
+#include "layout_tools/kle2kbl/windows_layouts.h"
+#include "layout_tools/kbdraw/keyboard_picture.h"
+#include "layout_tools/kle2kbl/kbl_writer.h"
+#include "layout_tools/kle2kbl/kle_reader.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/kle2kbl/kle_reader.h"
+#include "layout_tools/kle2kbl/kle_reader.h"
 
 #include <algorithm>
 #include <cstdio>

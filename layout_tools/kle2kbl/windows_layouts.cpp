@@ -1,8 +1,8 @@
-#include "tools/kle2kbl/windows_layouts.h"
+#include "layout_tools/kle2kbl/windows_layouts.h"
 
 #include <initializer_list>
 
-#include "tools/common/code_pages.h"
+#include "base/code_pages.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/kle2kbl/kle_reader.h"
+#include "layout_tools/kle2kbl/kle_reader.h"
 
 enum Board { kNoMainBlock, kAnsiBoard, kIsoBoard, kJisBoard };
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/accessibility_shortcuts.h"
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "tests/temp_path.h"
 
 // The system's flags of Sticky, Filter and Toggle Keys.

@@ -9,13 +9,13 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "app/append_file.h"
+#include "base/app_state.h"
+#include "base/append_file.h"
 #include "app/command_line.h"
 #include "app/main_layout.h"
 #include "app/settings.h"
-#include "app/station_settings.h"
-#include "app/trace.h"
+#include "base/station_settings.h"
+#include "base/trace.h"
 #include "layout/layout_catalogue.h"
 #include "tests/fakes/fake_append_file.h"
 #include "tests/fakes/fake_messages.h"

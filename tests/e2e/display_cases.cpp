@@ -6,7 +6,7 @@
 
 #include "clavoro_version.h"
 #include "tests/e2e/driver.h"
-#include "tools/bmp/bmp_writer.h"
+#include "base/bmp_writer.h"
 
 namespace {
 

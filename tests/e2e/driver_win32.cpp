@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tools/bmp/bmp_writer.h"
+#include "base/bmp_writer.h"
 
 namespace {
 

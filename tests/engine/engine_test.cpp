@@ -12,8 +12,8 @@
 #include <tuple>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/trace.h"
+#include "base/app_state.h"
+#include "base/trace.h"
 #include "engine/event_clock.h"
 #include "engine/key_engine.h"
 #include "engine/keyboard_identity.h"

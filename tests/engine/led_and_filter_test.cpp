@@ -6,7 +6,7 @@
 #include <string>
 #include <tuple>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "engine/filter/kb_filter_rules.h"
 #include "engine/led_test.h"
 #include "engine/system_key_filter.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/append_file.h"
+#include "base/append_file.h"
 
 FakeDrive fakeDrive;
 

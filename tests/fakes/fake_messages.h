@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 
 struct ShownMessage {
     WindowHandle owner;

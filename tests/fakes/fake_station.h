@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "app/station_settings.h"
+#include "base/station_settings.h"
 
 extern std::map<std::string, std::string> fakeRegistry[2]; // by StationSource, then name
 extern std::set<std::string> fakeWritableFolders;          // IsFolderWritable

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "layout/layout_file.h"
-#include "tools/kle2kbl/kbl_writer.h"
-#include "tools/kle2kbl/windows_layouts.h"
+#include "layout_tools/kle2kbl/kbl_writer.h"
+#include "layout_tools/kle2kbl/windows_layouts.h"
 
 int ShowMessage(WindowHandle, const char*, const char*, MessageIcon) {
     __builtin_trap();

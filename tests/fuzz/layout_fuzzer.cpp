@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/message_box.h"
+#include "base/app_state.h"
+#include "base/message_box.h"
 #include "layout/layout_file.h"
 
 int ShowMessage(WindowHandle, const char*, const char*, MessageIcon) {

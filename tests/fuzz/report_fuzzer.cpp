@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tools/clavoro_report/report_html.h"
-#include "tools/clavoro_report/report_model.h"
-#include "tools/clavoro_report/report_text.h"
+#include "report/report_html.h"
+#include "report/report_model.h"
+#include "report/report_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Report report;

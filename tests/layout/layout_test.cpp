@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "app/trace.h"
+#include "base/app_state.h"
+#include "base/trace.h"
 #include "engine/key_engine.h"
 #include "layout/layout_catalogue.h"
 #include "tests/fakes/fake_folder_listing.h"

@@ -11,11 +11,11 @@
 #include "layout/layout_file.h"
 #include "tests/fakes/fake_messages.h"
 #include "tests/temp_path.h"
-#include "tools/common/code_pages.h"
-#include "tools/kle2kbl/kbl_writer.h"
-#include "tools/kle2kbl/key_match.h"
-#include "tools/kle2kbl/kle_reader.h"
-#include "tools/kle2kbl/windows_layouts.h"
+#include "base/code_pages.h"
+#include "layout_tools/kle2kbl/kbl_writer.h"
+#include "layout_tools/kle2kbl/key_match.h"
+#include "layout_tools/kle2kbl/kle_reader.h"
+#include "layout_tools/kle2kbl/windows_layouts.h"
 
 namespace {
 

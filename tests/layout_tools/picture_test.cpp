@@ -8,9 +8,9 @@
 
 #include "app/about_box.h"
 #include "engine/key_drawing.h"
-#include "tools/common/code_pages.h"
-#include "tools/kbdraw/keyboard_picture.h"
-#include "tools/kbdraw/pixel_font.h"
+#include "base/code_pages.h"
+#include "layout_tools/kbdraw/keyboard_picture.h"
+#include "layout_tools/kbdraw/pixel_font.h"
 
 namespace {
 

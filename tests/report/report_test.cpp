@@ -10,10 +10,10 @@
 
 #include "tests/report/memory_output.h"
 #include "tests/temp_path.h"
-#include "tools/clavoro_report/log_file.h"
-#include "tools/clavoro_report/report_html.h"
-#include "tools/clavoro_report/report_model.h"
-#include "tools/clavoro_report/report_text.h"
+#include "report/log_file.h"
+#include "report/report_html.h"
+#include "report/report_model.h"
+#include "report/report_text.h"
 
 namespace {
 

@@ -17,13 +17,13 @@
 
 #include "tests/report/memory_output.h"
 #include "tests/temp_path.h"
-#include "tools/clavoro_report/reader_state.h"
-#include "tools/clavoro_report/report_html.h"
-#include "tools/clavoro_report/report_model.h"
-#include "tools/clavoro_report/report_text.h"
-#include "tools/clavoro_report/results_store.h"
-#include "tools/clavoro_report/source_name.h"
-#include "tools/clavoro_report/store_db.h"
+#include "report/reader_state.h"
+#include "report/report_html.h"
+#include "report/report_model.h"
+#include "report/report_text.h"
+#include "report/results_store.h"
+#include "report/source_name.h"
+#include "report/store_db.h"
 
 namespace {
 

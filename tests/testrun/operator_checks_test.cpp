@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "tests/fakes/fake_append_file.h"
 #include "tests/fakes/fake_messages.h"
 #include "tests/fakes/fake_plugin_seams.h"

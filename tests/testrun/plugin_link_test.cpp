@@ -8,7 +8,7 @@
 
 #include "tests/fakes/fake_plugin_seams.h"
 #include "testrun/plugin_link.h"
-#include "tools/clavoro_host/record_changes.h"
+#include "dev_tools/clavoro_host/record_changes.h"
 
 namespace {
 
