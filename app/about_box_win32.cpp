@@ -1,11 +1,12 @@
-// The About box dialog and the centring rule of the dialogs that open over the main window.
+// The About box dialog.
 #include <windows.h>
 
 #include <cstdio>
 
 #include "app/about_box.h"
-#include "base/app_state.h"
 #include "app/dpi_layout.h"
+#include "base/app_state.h"
+#include "base/centred_dialog.h"
 #include "base/window_dpi_win32.h"
 #include "clavoro_version.h"
 #include "resources/about_box_ids.h"
@@ -106,28 +107,4 @@ static INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, L
 void RunAboutBox(WindowHandle owner) {
     DialogBoxParamA(static_cast<HINSTANCE>(appState.instance), "AboutBox",
                     reinterpret_cast<HWND>(owner), AboutBoxProc, 0);
-}
-
-void CentreOnOwner(WindowHandle dialog, WindowHandle owner) {
-    HWND self = reinterpret_cast<HWND>(dialog);
-    HWND ownerWindow = reinterpret_cast<HWND>(owner);
-    RECT box;
-    RECT ownerRect;
-    if (!GetWindowRect(self, &box) || !GetWindowRect(ownerWindow, &ownerRect)) {
-        return;
-    }
-    // The work area of the owner's monitor (without the taskbar), which may lie left of or
-    // above the main monitor.
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoA(MonitorFromWindow(ownerWindow, MONITOR_DEFAULTTONEAREST), &monitor)) {
-        return;
-    }
-    const RECT& work = monitor.rcWork;
-    const DialogPlacement p =
-        CentredPosition(box.right - box.left, box.bottom - box.top,
-                        {ownerRect.left, ownerRect.top, ownerRect.right - ownerRect.left,
-                         ownerRect.bottom - ownerRect.top},
-                        {work.left, work.top, work.right - work.left, work.bottom - work.top});
-    SetWindowPos(self, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/settings.h"
 #include "base/app_state.h"
 #include "base/message_box.h"
-#include "app/settings.h"
 #include "base/station_settings.h"
 #include "base/trace.h"
 #include "testrun/plugin_link.h"

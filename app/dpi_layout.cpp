@@ -2,19 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/main_layout.h"
 #include "resources/main_window_ids.h"
-
-int MulDivRound(int a, int b, int c) {
-    return c > 0 ? static_cast<int>((static_cast<int64_t>(a) * b + c / 2) / c) : 0;
-}
-
-int ScaleToDpi(int pixels, int dpi) {
-    return MulDivRound(pixels, dpi, kBaseDpi);
-}
 
 // ---- the template as the resource compiler wrote it ----
 
@@ -267,13 +260,4 @@ ClientSize OpeningClientSize(const DialogTemplate& dialog, DialogBaseUnits base,
         size.height += static_cast<int>(std::max<int64_t>(needed - shown, 0));
     }
     return size;
-}
-
-HatchFigures HatchFiguresFor(int dpi) {
-    HatchFigures f;
-    f.spacing = ScaleToDpi(8, dpi);
-    f.lineWidth = std::max(ScaleToDpi(1, dpi), 1);
-    f.frameWidth = f.lineWidth;
-    f.chatterWidth = ScaleToDpi(3, dpi);
-    return f;
 }

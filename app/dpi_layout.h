@@ -8,19 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int kBaseDpi = 96;
+#include "base/dpi_scale.h"
 
 // The rows under the legend that options show (the chatter row with /c, the keyboard row
 // with /d) lie one under another in the template, from this line down and this far apart
 // (dialog units). A row not shown takes no room: the rows under it move up.
 constexpr int kOptionalRowsTop = 100;
 constexpr int kOptionalRowPitch = 12;
-
-// A pixel figure of the 96-dpi window at dpi, rounded to the nearest pixel (as MulDiv).
-int ScaleToDpi(int pixels, int dpi);
-// a * b / c rounded to the nearest integer, halves up, for the figures of a layout
-// (none negative); 0 when c is not above 0.
-int MulDivRound(int a, int b, int c);
 
 enum ControlKind {
     kTextKind,    // a static text: widened when its text does not fit
@@ -82,13 +76,3 @@ struct ClientSize {
 };
 ClientSize OpeningClientSize(const DialogTemplate& dialog, DialogBaseUnits base, int dpi,
                              const ControlPlace* places, bool batchMode);
-
-// Pixel figures of the keyboard picture at dpi: the spacing of the hatch lines and their
-// width, the key's outline and the chatter frame.
-struct HatchFigures {
-    int spacing;      // 8 at 96 dpi, as the system's hatch brushes
-    int lineWidth;    // 1 at 96 dpi
-    int frameWidth;   // the key's outline
-    int chatterWidth; // the frame of a key that chattered
-};
-HatchFigures HatchFiguresFor(int dpi);

@@ -7,13 +7,13 @@
 
 #include "app/about_box.h"
 #include "app/accessibility_shortcuts.h"
-#include "base/app_state.h"
 #include "app/dpi_layout.h"
 #include "app/main_layout.h"
 #include "app/main_window_win32.h"
+#include "app/settings.h"
+#include "base/app_state.h"
 #include "base/message_box.h"
 #include "base/os_version_win32.h"
-#include "app/settings.h"
 #include "base/trace.h"
 #include "base/window_dpi_win32.h"
 #include "engine/engine_seams.h"
@@ -22,6 +22,7 @@
 #include "engine/keyboard_under_test.h"
 #include "engine/keyboard_under_test_win32.h"
 #include "engine/led_test.h"
+#include "engine/statistics.h"
 #include "engine/system_key_filter.h"
 #include "layout/layout_catalogue.h"
 #include "mouse/mouse_tests.h"
@@ -362,7 +363,7 @@ bool RunCommand(HWND window, int id, int notification) {
         if (notification != CBN_SELCHANGE) {
             return false;
         }
-        SelectLayout(Handle(window));
+        MakeCurrentTable(SelectLayout(Handle(window)));
         return true;
     case IDC_CLEAR_BUTTON:
         OnClear(window);
@@ -479,7 +480,7 @@ void InitialiseMainWindow(HWND window) {
     // keys would arrive as VK_PROCESSKEY (229). The dialogs keep theirs for typed texts.
     ImmAssociateContextEx(window, nullptr, 0);
     FillKeyboardTypeList(window);
-    SelectLayout(Handle(window));
+    MakeCurrentTable(SelectLayout(Handle(window)));
     CheckRadioButton(window, IDC_MATCH_WINDOWS, IDC_MATCH_BIOS, IDC_MATCH_WINDOWS);
     engine.matchMode = MatchWindows;
     ShowKeyboardLayoutName(window);

@@ -14,8 +14,7 @@ void LayOutMainWindow(HWND window, int width, int height);
 // Opens <program folder>\help\html\<page> with the default browser.
 void OpenHelpPage(HWND owner, const char* page);
 
-// Main-window timers: the LED test's, the host poll of a plug-in run, and the statistics
-// texts written once a burst of input has been handled.
+// Main-window timers: the LED test's and the host poll of a plug-in run (the statistics
+// texts' is kStatisticsTimer, 3, of engine/statistics.h).
 constexpr UINT_PTR kLedTimer = 1;
 constexpr UINT_PTR kHostPollTimer = 2;
-constexpr UINT_PTR kStatisticsTimer = 3;

@@ -153,11 +153,3 @@ void DetermineDataFolder() {
         std::snprintf(appState.dataFolder, sizeof appState.dataFolder, "%s", program);
     }
 }
-
-void DataFilePath(const char* name, char* path, size_t size) {
-    if (std::strpbrk(name, "\\/:") != nullptr) {
-        std::snprintf(path, size, "%s", name);
-    } else {
-        std::snprintf(path, size, "%s\\%s", appState.dataFolder, name);
-    }
-}

@@ -42,10 +42,6 @@ int WritePlacementFile(const char* path, const WindowPlacement* placement);
 // too when the system names no shared folder or it cannot be made.
 void DetermineDataFolder();
 
-// name in the data folder when it holds no folder of its own (no \, / or :), else
-// name as it is; cut to size.
-void DataFilePath(const char* name, char* path, size_t size);
-
 // Seams of the data folder (settings_win32.cpp; fakes in the unit tests).
 int IsFolderWritable(const char* folder); // 1 when a new file can be made in folder
 // The system's program-files folder number index (0 and 1: 64-bit and 32-bit programs')

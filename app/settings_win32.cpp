@@ -7,10 +7,10 @@
 
 #include <cstdio>
 
-#include "base/os_version_win32.h"
-#include "base/app_state.h"
 #include "app/main_layout.h"
 #include "app/settings.h"
+#include "base/app_state.h"
+#include "base/os_version_win32.h"
 
 namespace {
 

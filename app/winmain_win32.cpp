@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/app_state.h"
 #include "app/command_line.h"
 #include "app/main_layout.h"
 #include "app/main_window_win32.h"
-#include "base/message_box.h"
 #include "app/settings.h"
+#include "base/app_state.h"
+#include "base/message_box.h"
 #include "base/station_settings.h"
 #include "base/trace.h"
 #include "engine/engine_seams.h"
@@ -139,8 +139,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
                     kIconStop);
         return 0;
     }
-    engine.table = catalogue.slots[0]->table;
-    ClearAll();
+    MakeCurrentTable(catalogue.slots[0]->table);
     InitialiseMainWindow(mainWindow);
     RestoreWindowPlacement();
 

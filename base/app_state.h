@@ -1,5 +1,6 @@
 // Process-wide values set at start-up and read by every subsystem.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "base/handles.h"
@@ -26,3 +27,7 @@ extern AppState appState;
 
 // Back to the all-zero state of a process that has not started yet (also used by tests).
 void ResetAppState();
+
+// name in the data folder when it holds no folder of its own (no \, / or :), else
+// name as it is; cut to size.
+void DataFilePath(const char* name, char* path, size_t size);

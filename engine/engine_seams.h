@@ -13,8 +13,3 @@ void PostCommand(WindowHandle window, int commandId);        // WM_COMMAND poste
 void RepaintWindow(WindowHandle window);                     // invalidate all, no erase
 void FocusWindow(WindowHandle window);
 void DestroyMainWindow(WindowHandle window);
-
-// Verdict dialogs, modal, owned by the main window. Results as the dialogs return them.
-int RunPassVerification(WindowHandle owner);              // non-zero: "Yes - Pass Keyboard"
-int RunFailReason(WindowHandle owner, bool chatterFound); // chatter: "Key chatter" checked
-int RunSerial(WindowHandle owner);                        // non-zero: "Continue"; 0: "Exit"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/dpi_scale.h"
 #include "layout/key_table.h"
 
 float pictureScale = 1.0f;
@@ -72,4 +73,13 @@ KeyCorners ScaleKeyRect(int32_t left, int32_t top, int32_t width, int32_t height
     c.x1 = TruncateToInt(static_cast<float>(right) * scale);
     c.y1 = TruncateToInt(static_cast<float>(bottom) * scale);
     return c;
+}
+
+HatchFigures HatchFiguresFor(int dpi) {
+    HatchFigures f;
+    f.spacing = ScaleToDpi(8, dpi);
+    f.lineWidth = std::max(ScaleToDpi(1, dpi), 1);
+    f.frameWidth = f.lineWidth;
+    f.chatterWidth = ScaleToDpi(3, dpi);
+    return f;
 }

@@ -30,4 +30,13 @@ int KeyColour(int32_t status, int32_t highlight, uint32_t* colour);
 struct KeyCorners {
     int x0, y0, x1, y1;
 };
+// Pixel figures of the keyboard picture at dpi: the spacing of the hatch lines and their
+// width, the key's outline and the chatter frame.
+struct HatchFigures {
+    int spacing;      // 8 at 96 dpi, as the system's hatch brushes
+    int lineWidth;    // 1 at 96 dpi
+    int frameWidth;   // the key's outline
+    int chatterWidth; // the frame of a key that chattered
+};
+HatchFigures HatchFiguresFor(int dpi);
 KeyCorners ScaleKeyRect(int32_t left, int32_t top, int32_t width, int32_t height, float scale);

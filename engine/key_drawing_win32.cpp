@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include "base/app_state.h"
-#include "app/dpi_layout.h"
 #include "engine/engine_seams.h"
 #include "engine/key_drawing.h"
 #include "engine/key_engine.h"

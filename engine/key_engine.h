@@ -85,4 +85,6 @@ void SortHistoryByKeyCode(KeyHistoryEntry* entries, int n);
 bool IsTestComplete();
 bool EndTest(WindowHandle window, bool verificationRequired); // always false
 void ClearAll();
+// The table becomes the one tested, every key cleared (ClearAll); null changes nothing.
+void MakeCurrentTable(KeyRecord* table);
 int DuplicateRank(int index);

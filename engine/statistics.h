@@ -8,6 +8,8 @@ constexpr int kStatisticsFieldCount = 10;
 constexpr int kStatisticsControls[kStatisticsFieldCount] = {1009, 1008, 1010, 1022, 1015,
                                                             1014, 1012, 1011, 1013, 1017};
 constexpr int kRecentKeysLength = 1500;
+// The main-window timer that writes the texts once a burst of input has been handled.
+constexpr int kStatisticsTimer = 3;
 
 // The chatter row, written only with /c.
 constexpr int kChatterKeyControl = 1049;

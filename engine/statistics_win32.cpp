@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include "base/app_state.h"
-#include "app/main_window_win32.h"
 #include "engine/engine_seams.h"
 #include "engine/statistics.h"
 

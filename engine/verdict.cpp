@@ -8,6 +8,7 @@
 #include "engine/key_engine.h"
 #include "engine/keyboard_under_test.h"
 #include "engine/led_test.h"
+#include "testrun/batch_dialogs.h"
 #include "testrun/plugin_link.h"
 #include "testrun/test_log.h"
 
@@ -86,6 +87,13 @@ bool EndTest(WindowHandle window, bool verificationRequired) {
         DestroyMainWindow(window);
     }
     return false;
+}
+
+void MakeCurrentTable(KeyRecord* table) {
+    if (table != nullptr) {
+        engine.table = table;
+        ClearAll();
+    }
 }
 
 void ClearAll() {

@@ -6,7 +6,6 @@
 #include "base/app_state.h"
 #include "base/message_box.h"
 #include "base/trace.h"
-#include "engine/key_engine.h"
 #include "layout/folder_listing.h"
 #include "testrun/test_log.h"
 
@@ -93,9 +92,9 @@ int LoadLayoutCatalogue(WindowHandle owner) {
     return catalogue.count;
 }
 
-void SelectLayoutAt(WindowHandle mainWindow, int index) {
+KeyRecord* SelectLayoutAt(WindowHandle mainWindow, int index) {
     if (index < 0 || index >= catalogue.count || catalogue.slots[index] == nullptr) {
-        return;
+        return nullptr;
     }
     catalogue.selected = index;
     const KeyboardLayout* layout = catalogue.slots[index];
@@ -114,8 +113,7 @@ void SelectLayoutAt(WindowHandle mainWindow, int index) {
         doublePicture[0] = 0;
     }
     LoadLayoutPictures(mainWindow, picture, doublePicture);
-    engine.table = layout->table;
-    ClearAll();
+    return layout->table;
 }
 
 void FreeAllLayouts() {

@@ -19,10 +19,10 @@ void FreeAllLayouts();
 // Makes entry index of the catalogue the selected layout, whatever its picture does: the
 // layout in the list is the layout tested and the one the log names. Its picture and
 // its double-size picture are loaded from the program folder by full path (never from
-// the working folder, which a shortcut or a host program may set anywhere); its table
-// becomes current and every key is cleared. An index outside the catalogue changes
-// nothing.
-void SelectLayoutAt(WindowHandle mainWindow, int index);
+// the working folder, which a shortcut or a host program may set anywhere). Returns its
+// table, for the key engine to test (MakeCurrentTable); an index outside the catalogue
+// changes nothing and returns null.
+KeyRecord* SelectLayoutAt(WindowHandle mainWindow, int index);
 
 // Seam (layout_picture_win32.cpp; a recorder in the unit tests): replaces the picture
 // with the bitmap file at picturePath (none when it cannot be loaded: the keys are drawn
@@ -32,7 +32,7 @@ void LoadLayoutPictures(WindowHandle mainWindow, const char* picturePath,
                         const char* doublePicturePath);
 
 // Win32 side (layout_picture_win32.cpp): picture of the selected layout.
-void SelectLayout(WindowHandle mainWindow); // the entry chosen in the keyboard-type list
+KeyRecord* SelectLayout(WindowHandle mainWindow); // the entry chosen in the keyboard-type list
 void FreePicture();
 extern DrawHandle pictureDC;
 // The same picture at twice the size ("<name>@2x.bmp", 1400 x 680), for a picture shown

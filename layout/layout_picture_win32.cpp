@@ -90,8 +90,8 @@ void LoadLayoutPictures(WindowHandle mainWindow, const char* picturePath,
     InvalidateRect(window, nullptr, pictureDC == nullptr ? TRUE : FALSE);
 }
 
-void SelectLayout(WindowHandle mainWindow) {
+KeyRecord* SelectLayout(WindowHandle mainWindow) {
     HWND window = reinterpret_cast<HWND>(mainWindow);
     const LRESULT selection = SendDlgItemMessageA(window, IDC_KEYBOARD_TYPE, CB_GETCURSEL, 0, 0);
-    SelectLayoutAt(mainWindow, static_cast<int>(selection)); // none chosen: nothing changes
+    return SelectLayoutAt(mainWindow, static_cast<int>(selection)); // none chosen: nothing changes
 }

@@ -1,6 +1,6 @@
 #include "mouse/corner_check.h"
 
-#include "app/dpi_layout.h"
+#include "base/dpi_scale.h"
 #include "resources/mouse_dialog_ids.h"
 
 int FindScreenCorner(int x, int y, int screenWidth, int screenHeight, int dpi) {

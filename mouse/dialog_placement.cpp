@@ -1,6 +1,6 @@
 #include "mouse/dialog_placement.h"
 
-#include "app/dpi_layout.h"
+#include "base/dpi_scale.h"
 #include "resources/mouse_dialog_ids.h"
 
 ControlOffset MouseDialogControlOffset(int screenLeft, int screenTop, int mainWidth, int mainHeight,

@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "base/tool_options.h"
 #include "report/log_file.h"
 #include "report/report_html.h"
 #include "report/report_model.h"
 #include "report/report_text.h"
 #include "report/results_store.h"
-#include "base/tool_options.h"
 
 namespace {
 

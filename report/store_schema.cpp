@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/code_pages.h"
 #include "clavoro_version.h"
 #include "report/source_name.h"
-#include "base/code_pages.h"
 
 namespace {
 

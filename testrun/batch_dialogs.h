@@ -1,5 +1,5 @@
-// The batch-run dialogs (Win32, testrun/*_win32.cpp). The verdict dialogs that the
-// engine opens are declared in engine/engine_seams.h.
+// The batch-run dialogs (Win32, testrun/*_win32.cpp; the key engine's benchmark and unit
+// tests link stand-ins of the verdict dialogs).
 #pragma once
 #include "base/handles.h"
 
@@ -10,3 +10,8 @@ int RunOperatorDialog(WindowHandle owner);
 // Leaves the dialog's edit control id focused with its whole text selected, for the
 // operator to correct a refused field.
 void SelectDialogField(WindowHandle dialog, int id);
+
+// Verdict dialogs, modal, owned by the main window. Results as the dialogs return them.
+int RunPassVerification(WindowHandle owner);              // non-zero: "Yes - Pass Keyboard"
+int RunFailReason(WindowHandle owner, bool chatterFound); // chatter: "Key chatter" checked
+int RunSerial(WindowHandle owner);                        // non-zero: "Continue"; 0: "Exit"

@@ -5,7 +5,6 @@
 
 #include "base/app_state.h"
 #include "base/message_box.h"
-#include "app/settings.h"
 #include "resources/batch_dialog_ids.h"
 #include "testrun/plugin_link.h"
 #include "testrun/test_log.h"

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <ctime>
 
-#include "base/os_version_win32.h"
-#include "app/about_box.h"
 #include "base/app_state.h"
+#include "base/centred_dialog.h"
+#include "base/os_version_win32.h"
 #include "base/station_settings.h"
 #include "resources/batch_dialog_ids.h"
 #include "testrun/batch_dialogs.h"

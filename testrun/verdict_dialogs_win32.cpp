@@ -3,9 +3,8 @@
 // main window.
 #include <windows.h>
 
-#include "app/about_box.h"
 #include "base/app_state.h"
-#include "engine/engine_seams.h"
+#include "base/centred_dialog.h"
 #include "resources/batch_dialog_ids.h"
 #include "testrun/batch_dialogs.h"
 #include "testrun/operator_checks.h"

@@ -9,6 +9,7 @@
 #include "engine/keyboard_under_test.h"
 #include "engine/led_test.h"
 #include "engine/statistics.h"
+#include "testrun/batch_dialogs.h"
 #include "testrun/plugin_link.h"
 
 int64_t benchCounter = 0;

@@ -18,9 +18,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "testrun/plugin_link.h"
-#include "dev_tools/clavoro_host/record_changes.h"
 #include "base/tool_options.h"
+#include "dev_tools/clavoro_host/record_changes.h"
+#include "testrun/plugin_link.h"
 
 namespace {
 

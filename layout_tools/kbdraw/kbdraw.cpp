@@ -14,10 +14,10 @@
 #include <cstdio>
 #include <string>
 
-#include "base/message_box.h"
-#include "layout/layout_file.h"
 #include "base/code_pages.h"
+#include "base/message_box.h"
 #include "base/tool_options.h"
+#include "layout/layout_file.h"
 #include "layout_tools/kbdraw/keyboard_picture.h"
 
 // The reader's messages, printed instead of shown in a box.

@@ -3,8 +3,8 @@
 #pragma once
 #include <string>
 
-#include "layout/key_table.h"
 #include "base/bmp_writer.h"
+#include "layout/key_table.h"
 
 constexpr int kPictureWidth = 700;
 constexpr int kPictureHeight = 340;

@@ -15,8 +15,8 @@
 
 #include "base/app_state.h"
 #include "base/message_box.h"
-#include "layout/layout_file.h"
 #include "base/tool_options.h"
+#include "layout/layout_file.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "layout/key_names.h"
 #include "base/code_pages.h"
+#include "layout/key_names.h"
 #include "layout_tools/kle2kbl/key_match.h"
 #include "layout_tools/kle2kbl/windows_layouts.h"
 

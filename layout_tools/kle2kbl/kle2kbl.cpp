@@ -18,12 +18,12 @@
 #include <string>
 
 #include "base/message_box.h"
-#include "layout/layout_file.h"
 #include "base/tool_options.h"
-#include "layout_tools/kle2kbl/windows_layouts.h"
+#include "layout/layout_file.h"
 #include "layout_tools/kbdraw/keyboard_picture.h"
 #include "layout_tools/kle2kbl/kbl_writer.h"
 #include "layout_tools/kle2kbl/kle_reader.h"
+#include "layout_tools/kle2kbl/windows_layouts.h"
 
 namespace {
 

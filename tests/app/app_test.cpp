@@ -9,11 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include "base/app_state.h"
-#include "base/append_file.h"
 #include "app/command_line.h"
 #include "app/main_layout.h"
 #include "app/settings.h"
+#include "base/app_state.h"
+#include "base/append_file.h"
 #include "base/station_settings.h"
 #include "base/trace.h"
 #include "layout/layout_catalogue.h"

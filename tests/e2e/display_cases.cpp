@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/bmp_writer.h"
 #include "clavoro_version.h"
 #include "tests/e2e/driver.h"
-#include "base/bmp_writer.h"
 
 namespace {
 

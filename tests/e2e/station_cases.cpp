@@ -1,7 +1,7 @@
 // A station: an installed program started by its shortcut's line of six arguments.
+#include "base/bmp_writer.h"
 #include "resources/batch_dialog_ids.h"
 #include "tests/e2e/driver.h"
-#include "base/bmp_writer.h"
 
 // /b /d /c 30 /k UK105 in a folder holding a white UK105.bmp: the default log in the shared
 // data folder, in full in the Batch-ID dialog; UK105's picture and its key left of Z tested,

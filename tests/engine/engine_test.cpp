@@ -21,11 +21,11 @@
 #include "engine/led_test.h"
 #include "engine/statistics.h"
 #include "layout/layout_file.h"
+#include "testrun/plugin_link.h"
+#include "testrun/test_log.h"
 #include "tests/fakes/fake_append_file.h"
 #include "tests/fakes/fake_engine_seams.h"
 #include "tests/temp_path.h"
-#include "testrun/plugin_link.h"
-#include "testrun/test_log.h"
 
 namespace {
 

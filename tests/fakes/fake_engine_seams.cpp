@@ -6,6 +6,7 @@
 #include "engine/engine_seams.h"
 #include "engine/led_test.h"
 #include "engine/system_key_filter.h"
+#include "testrun/batch_dialogs.h"
 
 FakeSeams fake;
 

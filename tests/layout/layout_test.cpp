@@ -315,11 +315,11 @@ TEST(SelectLayoutAt, PicturesByFullPathAndTheChosenTableTested) {
     fakePictureLoads.clear();
     catalogue.slots[1]->table[0].status = TestedOk; // cleared when chosen
     for (const int index : {1, -1, 2}) {
-        SelectLayoutAt(kOwner, index);
+        MakeCurrentTable(SelectLayoutAt(kOwner, index));
     }
     EXPECT_TRUE(catalogue.selected == 1 && engine.table == catalogue.slots[1]->table &&
                 engine.table[0].status == Untested);
-    SelectLayoutAt(kOwner, 0);
+    MakeCurrentTable(SelectLayoutAt(kOwner, 0));
     EXPECT_TRUE(catalogue.selected == 0 && engine.table == catalogue.slots[0]->table);
     const std::string uk = "C:\\Clavoro\\UK.105.bmp|C:\\Clavoro\\UK.105@2x.bmp;",
                       us = "C:\\Clavoro\\US104.bmp|C:\\Clavoro\\US104@2x.bmp;";

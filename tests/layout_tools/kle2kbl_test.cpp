@@ -8,14 +8,14 @@
 
 #include <gtest/gtest.h>
 
-#include "layout/layout_file.h"
-#include "tests/fakes/fake_messages.h"
-#include "tests/temp_path.h"
 #include "base/code_pages.h"
+#include "layout/layout_file.h"
 #include "layout_tools/kle2kbl/kbl_writer.h"
 #include "layout_tools/kle2kbl/key_match.h"
 #include "layout_tools/kle2kbl/kle_reader.h"
 #include "layout_tools/kle2kbl/windows_layouts.h"
+#include "tests/fakes/fake_messages.h"
+#include "tests/temp_path.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/about_box.h"
-#include "engine/key_drawing.h"
+#include "base/centred_dialog.h"
 #include "base/code_pages.h"
+#include "engine/key_drawing.h"
 #include "layout_tools/kbdraw/keyboard_picture.h"
 #include "layout_tools/kbdraw/pixel_font.h"
 

@@ -8,12 +8,12 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include "tests/report/memory_output.h"
-#include "tests/temp_path.h"
 #include "report/log_file.h"
 #include "report/report_html.h"
 #include "report/report_model.h"
 #include "report/report_text.h"
+#include "tests/report/memory_output.h"
+#include "tests/temp_path.h"
 
 namespace {
 

@@ -15,8 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/report/memory_output.h"
-#include "tests/temp_path.h"
 #include "report/reader_state.h"
 #include "report/report_html.h"
 #include "report/report_model.h"
@@ -24,6 +22,8 @@
 #include "report/results_store.h"
 #include "report/source_name.h"
 #include "report/store_db.h"
+#include "tests/report/memory_output.h"
+#include "tests/temp_path.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "base/app_state.h"
+#include "testrun/operator_checks.h"
+#include "testrun/plugin_link.h"
+#include "testrun/test_log.h"
 #include "tests/fakes/fake_append_file.h"
 #include "tests/fakes/fake_messages.h"
 #include "tests/fakes/fake_plugin_seams.h"
 #include "tests/temp_path.h"
-#include "testrun/operator_checks.h"
-#include "testrun/plugin_link.h"
-#include "testrun/test_log.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/fakes/fake_plugin_seams.h"
-#include "testrun/plugin_link.h"
 #include "dev_tools/clavoro_host/record_changes.h"
+#include "testrun/plugin_link.h"
+#include "tests/fakes/fake_plugin_seams.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/about_box.h"
+#include "base/centred_dialog.h"
 
 // Centred on the owner, then kept on the owner's monitor: pulled back at the right or bottom,
 // then at the left or top, so that a dialog larger than the monitor shows its caption and its
