@@ -13,11 +13,12 @@ int main(int argc, char** argv) {
     if (argc < 3 || argc > 4 ||
         (argc == 4 && std::sscanf(argv[3], "%4d-%2d-%2d", &year, &month, &day) != 3)) {
         std::fputs("usage: make-test-log FILE KEYBOARDS [FIRST-DAY]\n", stderr);
-        return 1;
+        return 2;
     }
     FILE* out = std::fopen(argv[1], "wb");
     if (out == nullptr) {
-        return 2;
+        std::fprintf(stderr, "make-test-log: cannot write %s\n", argv[1]);
+        return 1;
     }
     static const char* const kReasons[] = {"Bad key", "Bad row", "Bad column", "Bad LEDs",
                                            "Other reason"};

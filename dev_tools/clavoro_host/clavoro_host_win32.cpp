@@ -121,13 +121,13 @@ int main(int argc, char** argv) {
     if (mapping == nullptr) {
         std::fprintf(stderr, "clavoro-host: cannot create the shared memory %s (%lu)\n", name,
                      GetLastError());
-        return 2;
+        return 1;
     }
     record = static_cast<volatile PluginSharedRecord*>(
         MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kRecordBytes));
     if (record == nullptr) {
         std::fprintf(stderr, "clavoro-host: cannot map the shared memory (%lu)\n", GetLastError());
-        return 2;
+        return 1;
     }
     std::memset(const_cast<PluginSharedRecord*>(record), fill, kRecordBytes);
     record->runWord = 1;
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
     if (!CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
         std::fprintf(stderr, "clavoro-host: cannot start %s (%lu)\n", program, GetLastError());
-        return 2;
+        return 1;
     }
     std::printf("clavoro-host: started %s\n", commandLine);
     std::fflush(stdout);
