@@ -134,7 +134,8 @@ void Choose(const char* name) {
     ReadHidFacts(name, &facts);
     FormatKeyboardIdentity(s.identity, sizeof s.identity, name, facts);
     char line[kKeyboardIdentitySize + 32];
-    std::snprintf(line, sizeof line, "Keyboard under test: %s", s.identity);
+    std::snprintf(line, sizeof line, "Keyboard under test: %.*s",
+                  static_cast<int>(sizeof s.identity - 1), s.identity);
     TraceLine(line);
     // Once per keyboard of a batch run; again only when Clear let another device be chosen.
     if (!s.logged || std::strcmp(s.loggedKeyboard, keyboard) != 0) {
