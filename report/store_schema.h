@@ -1,5 +1,6 @@
 // The tables of the results store: made on first use, or migrated in place from those
-// of an earlier version. See README.md ("The schema") for what SQL users read in them.
+// of an earlier version. See docs/results-store.md ("The schema") for what SQL users
+// read in them.
 #pragma once
 #include "report/store_db.h"
 

@@ -2,12 +2,12 @@
 # The store as SQL users see it, in SQLite and in PostgreSQL:
 # - a log whose texts are in the Western code page reads back in UTF-8, the same bytes
 #   from the sqlite3 shell, Python's sqlite3 module and psql;
-# - every example query of the README (an indented block from "SELECT" to ";") gives
-#   the same rows from both databases, and some rows.
-#   store_sql.sh CLAVORO_REPORT MAKE_TEST_LOG README WORK
+# - every example query of the store's document (a block from a line that starts with
+#   "SELECT" to ";") gives the same rows from both databases, and some rows.
+#   store_sql.sh CLAVORO_REPORT MAKE_TEST_LOG DOCUMENT WORK
 # The PostgreSQL server is CLAVORO_TEST_POSTGRES; the case works in a schema of its own.
 set -eu
-report=$1 make_log=$2 readme=$3 work=$4
+report=$1 make_log=$2 document=$3 work=$4
 rm -rf "$work" && mkdir -p "$work" && cd "$work"
 schema=clavoro_sql_$$
 export PGOPTIONS="-c search_path=$schema -c client_min_messages=warning"
@@ -33,10 +33,10 @@ for answer in "$from_sqlite3" "$from_python" "$from_psql"; do
     [ "$answer" = "$expected" ] || { echo "got:      $answer"; echo "expected: $expected"; exit 1; }
 done
 
-# The README's queries: each indented block that starts with SELECT, up to its ";".
-awk '/^    SELECT/ { on = 1 } on { sub(/^    /, ""); print } on && /;$/ { on = 0; print "--" }' \
-    "$readme" >queries.sql
-[ -s queries.sql ] || { echo "no query found in $readme"; exit 1; }
+# The document's queries: each block that starts with SELECT, up to its ";".
+awk '/^SELECT/ { on = 1 } on { print } on && /;$/ { on = 0; print "--" }' \
+    "$document" >queries.sql
+[ -s queries.sql ] || { echo "no query found in $document"; exit 1; }
 n=0
 while [ -s queries.sql ]; do
     sed '/^--$/,$d' queries.sql >query.sql
@@ -45,9 +45,9 @@ while [ -s queries.sql ]; do
     sqlite3 -batch store.db <query.sql >sqlite.out
     psql -AtX -v ON_ERROR_STOP=1 "$pg" -f query.sql >psql.out
     if ! cmp -s sqlite.out psql.out || [ ! -s sqlite.out ]; then
-        echo "README query $n:"; cat query.sql
+        echo "query $n of $document:"; cat query.sql
         echo "SQLite:"; cat sqlite.out; echo "PostgreSQL:"; cat psql.out
         exit 1
     fi
 done
-echo "$n README queries give the same rows in both databases"
+echo "$n queries of $document give the same rows in both databases"
