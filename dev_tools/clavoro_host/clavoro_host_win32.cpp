@@ -10,8 +10,8 @@
 // --stop-after and --stop-file (the file appears) and Ctrl+C set runWord to 0, which
 // ends Clavoro within about a second. --dump prints the whole record in hex after
 // the attach and at the end. --fill sets every byte of the block to BYTE before
-// runWord, to show which bytes Clavoro writes. Exit status: Clavoro's, or 2 when it could not
-// start.
+// runWord, to show which bytes Clavoro writes. Exit status: Clavoro's; 1 when the shared
+// memory cannot be made or Clavoro cannot be started; 2 for a bad command line.
 #include <windows.h>
 
 #include <cstdio>
