@@ -33,7 +33,7 @@ function(check_layout kbl)
     endif()
 endfunction()
 
-# The command line as every tool reads it (tools/common): options also after the files,
+# The command line as every tool reads it (base/tool_options): options also after the files,
 # "--" ends them, a lone "-" is a file name.
 run(0 "usage: kle2kbl" a.json --help)
 run(0 "kle2kbl ${VERSION}\n" a.json --version)
@@ -93,6 +93,10 @@ file(READ ${OUT}/long.kbl kbl)
 if(NOT kbl MATCHES "\n0,128,\"abcdefghijklmnopqrstuvw\",")
     message(FATAL_ERROR "the long label is not cut before ー:\n${kbl}")
 endif()
+
+# A drawing named without an extension, in a folder whose name holds a dot.
+file(WRITE ${OUT}/v1.2/board "[\"Esc\"]")
+run(0 "${OUT}/v1.2/board.kbl: 4 keys written, picture ${OUT}/v1.2/board.bmp" ${OUT}/v1.2/board)
 
 file(WRITE ${OUT}/bad.txt "[\"Esc\"],\n[{x:1,},\"A\"]")
 run(1 "${OUT}/bad.txt:2:7: syntax error while parsing object key - unexpected '}'; expected string literal\n"

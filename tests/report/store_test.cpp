@@ -353,7 +353,8 @@ TEST_P(StoreCases, ReadAgainByAnotherReader) {
     Import(a_);
     for (const char* change : {"reader_version = 'another'", "reader_state = 'damaged'",
                                "reader_state = replace(reader_state, 'verdict\t', 'verdict\t9')",
-                               "reader_state = replace(reader_state, 'rev\t', 'rev\t12345')"}) {
+                               "reader_state = replace(reader_state, 'rev\t', 'rev\t12345')",
+                               "reader_state = reader_state || '\nforeign line'"}) {
         StoreDb db;
         ASSERT_EQ(1, OpenStoreDb(&db, where_.c_str()));
         EXPECT_EQ(1, DbExec(&db, (std::string("UPDATE generations SET ") + change +
