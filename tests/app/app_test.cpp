@@ -74,10 +74,12 @@ TEST(CommandLine, OptionsAndTheirValues) {
                                 "whole number from 1 to 250 (for example /c 30). Given: ",
                       exits = "\n\nClavoro will now exit";
     std::remove(trace.c_str());
-    std::string station33Text;
+    std::string station32Text, station33Text;
     for (int i = 0; i < 32; ++i) {
+        station32Text += i < 31 ? "/f \t " : "";
         station33Text += "/f ";
     }
+    const char* station32 = (station32Text += "/b").c_str();
     const char* station33 = (station33Text += "/b").c_str();
     const struct {
         std::vector<std::string> args;
@@ -105,6 +107,7 @@ TEST(CommandLine, OptionsAndTheirValues) {
         {{}, "b--- 0 [UK 105] [] [] /c 30 /d", "/b /d /k \"UK 105\" /c 30"},
         {{"/c", "40", "/k", "US104"}, "b--- 0 [US104] [] [] /c 40", "/k UK105 /c 30 /b"},
         {{"/f"}, "b--f 0 [UK105] [] []", " /b\t/k US104 ", "UK105"}, // Layout over /k
+        {{}, "b--f 0 [] [] []", station32}, // runs of blanks between 32 tokens
         {{}, "---f 0 [] [] []", station33}, // the 33rd token of the station's options left out
         {{"/b"}, "---- 0 [] [] [] end " + refused + "x" + exits, "/c x"},
         {{"/k", name, p + marker},
